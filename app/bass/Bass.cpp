@@ -1,0 +1,573 @@
+// The audio layer over libopenmpt (decoding) and SDL2 (output).
+//
+// One mixer renders every playing module in chunks of kChunkFrames. For each
+// chunk it notes, per module, the mixer frame where the chunk starts, the
+// order and row the decoder stood at, and the chunk's peaks. The output device
+// plays the mixer's frames some time later; the queries look up the chunk the
+// listener hears now (the mixer's frame count minus the device buffer) instead
+// of the decoder's own position, which runs ahead.
+//
+// Locking: `life` serialises Init, Start and Free, which call into SDL; `state`
+// guards everything else and is held by the output callback while it mixes.
+// SDL's device lock is taken by SDL around the callback, so no SDL call that
+// locks the device is ever made while `state` is held.
+#include "app/bass/Bass.h"
+
+#include "app/bass/ModuleLoader.h"
+
+#include <SDL.h>
+#include <libopenmpt/libopenmpt.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr DWORD kChunkFrames = 256;
+// About 24 s of chunks at 44.1 kHz: far more than any device buffer.
+constexpr std::size_t kHistoryChunks = 4096;
+constexpr Uint16 kDeviceBufferFrames = 1024;
+
+struct Snapshot {
+    std::int64_t frame = 0;  // mixer frame where the chunk starts
+    DWORD frames = 0;
+    std::uint16_t order = 0;
+    std::uint16_t row = 0;
+    std::uint8_t left = 0;
+    std::uint8_t right = 0;
+};
+
+// Fixed ring of the latest snapshots, oldest first; allocated once, so the
+// output callback never allocates.
+class History {
+public:
+    History() : items_(kHistoryChunks) {}
+    void push(const Snapshot& s) {
+        if (size_ == items_.size()) {
+            first_ = (first_ + 1) % items_.size();
+            --size_;
+        }
+        items_[(first_ + size_) % items_.size()] = s;
+        ++size_;
+    }
+    std::size_t size() const { return size_; }
+    const Snapshot& at(std::size_t i) const { return items_[(first_ + i) % items_.size()]; }
+
+private:
+    std::vector<Snapshot> items_;
+    std::size_t first_ = 0;
+    std::size_t size_ = 0;
+};
+
+enum class State { Stopped, Playing, Paused };
+
+struct Music {
+    bass::detail::LoadedModule loaded;
+    State state = State::Stopped;
+    bool ended = false;  // reached its end while playing
+    // Where the decoder stands (the start of the next chunk it renders).
+    std::uint16_t order = 0;
+    std::uint16_t row = 0;
+    History history;
+
+    openmpt::module& mod() { return *loaded.module; }
+    void readDecoderPosition() {
+        order = static_cast<std::uint16_t>(std::clamp(mod().get_current_order(), 0, 0xFFFF));
+        row = static_cast<std::uint16_t>(std::clamp(mod().get_current_row(), 0, 0xFFFF));
+    }
+};
+
+struct Engine {
+    std::mutex life;
+    std::mutex state;
+
+    bool initialised = false;
+    bool started = false;
+    int device = 0;
+    SDL_AudioDeviceID sdlDevice = 0;
+    DWORD freq = 44100;
+    DWORD latency = 0;  // frames between the mixer and the listener
+    std::int64_t mixed = 0;
+    // The latest block the device asked for, and when.
+    std::int64_t blockStart = 0;
+    DWORD blockFrames = 0;
+    Clock::time_point blockTime{};
+    bool haveBlock = false;
+
+    std::map<DWORD, std::shared_ptr<Music>> musics;
+    // Never reset, so a handle from before BASS_Free stays stale afterwards.
+    DWORD nextHandle = 1;
+};
+
+// Never destroyed: an output thread still running at exit must not find it gone.
+Engine& engine() {
+    static Engine* e = new Engine;
+    return *e;
+}
+
+thread_local DWORD lastError = BASS_OK;
+
+BOOL fail(DWORD code) {
+    lastError = code;
+    return 0;
+}
+DWORD failValue(DWORD code) {
+    lastError = code;
+    return BASS_FAIL;
+}
+BOOL succeed() {
+    lastError = BASS_OK;
+    return 1;
+}
+
+DWORD pack(std::uint16_t low, std::uint16_t high) { return static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16); }
+
+std::uint8_t toLevel(int peak) {
+    // 0..32768 onto 0..128, rounded; only full scale reaches 128.
+    return static_cast<std::uint8_t>(std::min(128, (peak * 128 + 16384) >> 15));
+}
+
+Music* findLocked(Engine& e, DWORD handle) {
+    if (handle == 0) return nullptr;
+    auto it = e.musics.find(handle);
+    return it == e.musics.end() ? nullptr : it->second.get();
+}
+
+// Renders one chunk of a playing module into buf (frames are zeroed past
+// its end) and notes what it was.
+void renderChunk(Engine& e, Music& m, DWORD frames, std::int16_t* buf) {
+    Snapshot s;
+    s.frame = e.mixed;
+    s.order = m.order;
+    s.row = m.row;
+    std::size_t got = 0;
+    try {
+        got = m.mod().read_interleaved_stereo(static_cast<std::int32_t>(e.freq), frames, buf);
+    } catch (...) {
+        got = 0;  // a decoder failure ends the module; the output goes on
+    }
+    got = std::min<std::size_t>(got, frames);
+    std::fill(buf + 2 * got, buf + 2 * frames, std::int16_t{0});
+    int peakL = 0, peakR = 0;
+    for (std::size_t i = 0; i < got; ++i) {
+        peakL = std::max(peakL, std::abs(static_cast<int>(buf[2 * i])));
+        peakR = std::max(peakR, std::abs(static_cast<int>(buf[2 * i + 1])));
+    }
+    s.frames = static_cast<DWORD>(got);
+    s.left = toLevel(peakL);
+    s.right = toLevel(peakR);
+    if (got > 0) m.history.push(s);
+    try {
+        m.readDecoderPosition();
+    } catch (...) {
+    }
+    if (got < frames) {
+        m.state = State::Stopped;
+        m.ended = true;
+        // The decoder has wrapped to its restart position; the listener
+        // stays on the last row played.
+        if (m.history.size() > 0) {
+            m.order = m.history.at(m.history.size() - 1).order;
+            m.row = m.history.at(m.history.size() - 1).row;
+        }
+    }
+}
+
+void mixLocked(Engine& e, std::int16_t* out, DWORD frames) {
+    std::int32_t acc[2 * kChunkFrames];
+    std::int16_t buf[2 * kChunkFrames];
+    while (frames > 0) {
+        const DWORD n = std::min(frames, kChunkFrames);
+        Music* only = nullptr;
+        int playing = 0;
+        if (e.initialised && e.started)
+            for (auto& entry : e.musics)
+                if (entry.second->state == State::Playing) {
+                    only = entry.second.get();
+                    ++playing;
+                }
+        if (playing == 0) {
+            std::fill(out, out + 2 * n, std::int16_t{0});
+        } else if (playing == 1) {
+            // The usual case: one module, straight into the output.
+            renderChunk(e, *only, n, out);
+        } else {
+            std::fill(acc, acc + 2 * n, 0);
+            for (auto& entry : e.musics) {
+                if (entry.second->state != State::Playing) continue;
+                renderChunk(e, *entry.second, n, buf);
+                for (DWORD i = 0; i < 2 * n; ++i) acc[i] += buf[i];
+            }
+            for (DWORD i = 0; i < 2 * n; ++i)
+                out[i] = static_cast<std::int16_t>(std::clamp(acc[i], -32768, 32767));
+        }
+        e.mixed += n;
+        out += 2 * n;
+        frames -= n;
+    }
+}
+
+void SDLCALL audioCallback(void* userdata, Uint8* stream, int len) {
+    Engine& e = *static_cast<Engine*>(userdata);
+    const DWORD frames = static_cast<DWORD>(std::max(len, 0) / 4);
+    std::fill(stream + frames * 4, stream + std::max(len, 0), Uint8{0});
+    std::lock_guard<std::mutex> lock(e.state);
+    e.blockStart = e.mixed;
+    e.blockFrames = frames;
+    e.blockTime = Clock::now();
+    e.haveBlock = true;
+    mixLocked(e, reinterpret_cast<std::int16_t*>(stream), frames);
+}
+
+// The mixer frame the listener hears now.
+std::int64_t heardLocked(const Engine& e) {
+    std::int64_t h = 0;
+    if (e.device == 0) {
+        h = e.mixed - e.latency;
+    } else if (e.haveBlock) {
+        // The device started on the block before the latest one when the
+        // latest was asked for, and plays on in real time from there.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - e.blockTime).count();
+        const std::int64_t limited = std::clamp<std::int64_t>(ns, 0, 10'000'000'000LL);
+        const std::int64_t elapsed = limited * e.freq / 1'000'000'000LL;
+        h = e.blockStart - e.latency + std::min<std::int64_t>(elapsed, e.blockFrames);
+    }
+    return std::max<std::int64_t>(h, 0);
+}
+
+DWORD positionLocked(const Engine& e, const Music& m) {
+    const std::int64_t h = heardLocked(e);
+    const History& hist = m.history;
+    for (std::size_t i = hist.size(); i-- > 0;) {
+        const Snapshot& s = hist.at(i);
+        if (s.frame > h) continue;
+        if (h < s.frame + s.frames) return pack(s.order, s.row);
+        // Past this chunk: a pause or the end lies between it and the next.
+        if (i + 1 < hist.size()) return pack(hist.at(i + 1).order, hist.at(i + 1).row);
+        return pack(m.order, m.row);
+    }
+    // Nothing rendered yet, or all of it still ahead of the listener.
+    if (hist.size() > 0) return pack(hist.at(0).order, hist.at(0).row);
+    return pack(m.order, m.row);
+}
+
+DWORD levelLocked(const Engine& e, const Music& m) {
+    const std::int64_t h = heardLocked(e);
+    const std::int64_t from = h - std::max<std::int64_t>(e.freq / 50, 1);  // the last 20 ms
+    int left = 0, right = 0;
+    const History& hist = m.history;
+    for (std::size_t i = hist.size(); i-- > 0;) {
+        const Snapshot& s = hist.at(i);
+        if (s.frame + s.frames <= from) break;
+        if (s.frame >= h) continue;
+        left = std::max<int>(left, s.left);
+        right = std::max<int>(right, s.right);
+    }
+    return pack(static_cast<std::uint16_t>(left), static_cast<std::uint16_t>(right));
+}
+
+bool validFrequency(DWORD freq) { return freq >= 8000 && freq <= 192000; }
+
+// A program may end without BASS_Free. The output thread must then stop
+// before the libraries it decodes with are torn down, so a device still open
+// at exit is closed first.
+void closeAtExit() { BASS_Free(); }
+std::once_flag closeAtExitOnce;
+
+}  // namespace
+
+DWORD BASS_GetVersion() { return 0x00040001u; }
+
+BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> life(e.life);
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        if (e.initialised) return fail(BASS_ERROR_ALREADY);
+    }
+    if (device < -1) return fail(BASS_ERROR_DEVICE);
+    if (!validFrequency(freq)) return fail(BASS_ERROR_FORMAT);
+
+    SDL_AudioDeviceID id = 0;
+    DWORD latency = 0;
+    if (device != 0) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(BASS_ERROR_DRIVER);
+        const char* name = nullptr;
+        if (device > 0) {
+            const int count = SDL_GetNumAudioDevices(0);
+            if (device > count || (name = SDL_GetAudioDeviceName(device - 1, 0)) == nullptr) {
+                SDL_QuitSubSystem(SDL_INIT_AUDIO);
+                return fail(BASS_ERROR_DEVICE);
+            }
+        }
+        SDL_AudioSpec want{};
+        SDL_AudioSpec have{};
+        want.freq = static_cast<int>(freq);
+        want.format = AUDIO_S16SYS;
+        want.channels = 2;
+        want.samples = kDeviceBufferFrames;
+        want.callback = audioCallback;
+        want.userdata = &e;
+        // No changes allowed: SDL converts to whatever the hardware takes.
+        id = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+        if (id == 0) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return fail(BASS_ERROR_DRIVER);
+        }
+        latency = have.samples;
+        std::call_once(closeAtExitOnce, [] { std::atexit(closeAtExit); });
+    }
+
+    std::lock_guard<std::mutex> lock(e.state);
+    e.initialised = true;
+    e.started = false;
+    e.device = device;
+    e.sdlDevice = id;
+    e.freq = freq;
+    e.latency = latency;
+    e.mixed = 0;
+    e.haveBlock = false;
+    return succeed();
+}
+
+BOOL BASS_Start() {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> life(e.life);
+    SDL_AudioDeviceID id = 0;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        if (!e.initialised) return fail(BASS_ERROR_INIT);
+        e.started = true;
+        id = e.sdlDevice;
+    }
+    if (id != 0) SDL_PauseAudioDevice(id, 0);
+    return succeed();
+}
+
+DWORD BASS_ErrorGetCode() { return lastError; }
+
+BOOL BASS_Free() {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> life(e.life);
+    SDL_AudioDeviceID id = 0;
+    bool usedSdl = false;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        if (!e.initialised) return fail(BASS_ERROR_INIT);
+        e.initialised = false;
+        e.started = false;
+        id = e.sdlDevice;
+        usedSdl = e.device != 0;
+        e.sdlDevice = 0;
+    }
+    // Closing waits for a running callback to finish.
+    if (id != 0) SDL_CloseAudioDevice(id);
+    if (usedSdl) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    std::map<DWORD, std::shared_ptr<Music>> gone;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        gone.swap(e.musics);
+        e.haveBlock = false;
+        e.latency = 0;
+    }
+    gone.clear();  // module teardown outside the lock
+    return succeed();
+}
+
+HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags) {
+    Engine& e = engine();
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        if (!e.initialised) return fail(BASS_ERROR_INIT);
+    }
+    if (file == nullptr) return fail(BASS_ERROR_ILLPARAM);
+
+    // Reading and parsing happen outside the lock, so playback goes on meanwhile.
+    auto music = std::make_shared<Music>();
+    DWORD error = BASS_OK;
+    bool loaded = false;
+    if (mem) {
+        if (length == 0) return fail(BASS_ERROR_ILLPARAM);
+        loaded = bass::detail::LoadModule(static_cast<const std::uint8_t*>(file), length, flags, music->loaded, error);
+    } else {
+        std::vector<std::uint8_t> bytes;
+        if (!bass::detail::ReadFileBytes(static_cast<const char*>(file), offset, length, bytes, error))
+            return fail(error);
+        loaded = bass::detail::LoadModule(bytes.data(), bytes.size(), flags, music->loaded, error);
+    }
+    if (!loaded) return fail(error);
+    try {
+        music->readDecoderPosition();
+    } catch (...) {
+        return fail(BASS_ERROR_FILEFORM);
+    }
+
+    std::lock_guard<std::mutex> lock(e.state);
+    if (!e.initialised) return fail(BASS_ERROR_INIT);  // freed meanwhile
+    DWORD handle = e.nextHandle++;
+    while (handle == 0 || e.musics.count(handle) != 0) handle = e.nextHandle++;
+    e.musics.emplace(handle, std::move(music));
+    succeed();
+    return handle;
+}
+
+BOOL BASS_MusicFree(HMUSIC handle) {
+    Engine& e = engine();
+    std::shared_ptr<Music> gone;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        auto it = handle == 0 ? e.musics.end() : e.musics.find(handle);
+        if (it == e.musics.end()) return fail(BASS_ERROR_HANDLE);
+        gone = std::move(it->second);
+        e.musics.erase(it);
+    }
+    gone.reset();
+    return succeed();
+}
+
+DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    Music* m = findLocked(e, handle);
+    if (m == nullptr) return failValue(BASS_ERROR_HANDLE);
+    if (!playlen) {
+        lastError = BASS_OK;
+        return static_cast<DWORD>(m->loaded.orders);
+    }
+    double seconds = 0;
+    try {
+        seconds = m->mod().get_duration_seconds();
+    } catch (...) {
+        return failValue(BASS_ERROR_UNKNOWN);
+    }
+    const double bytes = seconds * e.freq * 4.0;
+    if (!(bytes >= 0) || bytes >= 4294967295.0) return failValue(BASS_ERROR_UNKNOWN);
+    lastError = BASS_OK;
+    return static_cast<DWORD>(bytes);
+}
+
+BOOL BASS_MusicPlay(HMUSIC handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    Music* m = findLocked(e, handle);
+    if (m == nullptr) return fail(BASS_ERROR_HANDLE);
+    try {
+        m->mod().set_position_seconds(0.0);
+        m->readDecoderPosition();
+    } catch (...) {
+        return fail(BASS_ERROR_UNKNOWN);
+    }
+    m->ended = false;
+    m->state = State::Playing;
+    return succeed();
+}
+
+DWORD BASS_ChannelGetPosition(DWORD handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    const Music* m = findLocked(e, handle);
+    if (m == nullptr) return failValue(BASS_ERROR_HANDLE);
+    lastError = BASS_OK;
+    return positionLocked(e, *m);
+}
+
+DWORD BASS_ChannelGetLevel(DWORD handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    const Music* m = findLocked(e, handle);
+    if (m == nullptr) return failValue(BASS_ERROR_HANDLE);
+    lastError = BASS_OK;
+    return levelLocked(e, *m);
+}
+
+BOOL BASS_ChannelPause(DWORD handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    Music* m = findLocked(e, handle);
+    if (m == nullptr) return fail(BASS_ERROR_HANDLE);
+    if (m->state != State::Playing) return fail(BASS_ERROR_NOPLAY);
+    m->state = State::Paused;
+    return succeed();
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, DWORD pos) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    Music* m = findLocked(e, handle);
+    if (m == nullptr) return fail(BASS_ERROR_HANDLE);
+    const int order = static_cast<int>(pos & 0xFFFF);
+    const int row = static_cast<int>(pos >> 16);
+    const int target = bass::detail::PlayableOrder(m->mod(), order, m->loaded.orders);
+    if (target < 0) return fail(BASS_ERROR_POSITION);
+    try {
+        if (row >= m->mod().get_pattern_num_rows(m->mod().get_order_pattern(target))) return fail(BASS_ERROR_POSITION);
+        m->mod().set_position_order_row(target, row);
+        m->readDecoderPosition();
+    } catch (...) {
+        return fail(BASS_ERROR_POSITION);
+    }
+    if (m->ended) {
+        // Hold it at the new place, so that a resume plays on from there.
+        m->ended = false;
+        m->state = State::Paused;
+    }
+    return succeed();
+}
+
+BOOL BASS_ChannelResume(DWORD handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    Music* m = findLocked(e, handle);
+    if (m == nullptr) return fail(BASS_ERROR_HANDLE);
+    if (m->state != State::Paused) return fail(BASS_ERROR_NOPAUSE);
+    m->state = State::Playing;
+    return succeed();
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    const Music* m = findLocked(e, handle);
+    if (m == nullptr) {
+        lastError = BASS_ERROR_HANDLE;
+        return BASS_ACTIVE_STOPPED;
+    }
+    lastError = BASS_OK;
+    switch (m->state) {
+        case State::Playing: return BASS_ACTIVE_PLAYING;
+        case State::Paused: return BASS_ACTIVE_PAUSED;
+        case State::Stopped: break;
+    }
+    return BASS_ACTIVE_STOPPED;
+}
+
+namespace bass {
+
+DWORD Render(std::int16_t* out, DWORD frames) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    if (!e.initialised) return failValue(BASS_ERROR_INIT), 0;
+    if (e.device != 0) return failValue(BASS_ERROR_DEVICE), 0;
+    if (!e.started) return failValue(BASS_ERROR_START), 0;
+    if (out == nullptr || frames == 0) return failValue(BASS_ERROR_ILLPARAM), 0;
+    mixLocked(e, out, frames);
+    lastError = BASS_OK;
+    return frames;
+}
+
+BOOL SetNoSoundLatency(DWORD frames) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    if (!e.initialised) return fail(BASS_ERROR_INIT);
+    if (e.device != 0) return fail(BASS_ERROR_DEVICE);
+    e.latency = frames;
+    return succeed();
+}
+
+}  // namespace bass
