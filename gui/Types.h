@@ -132,6 +132,7 @@ class EOutOfResources : public Exception { using Exception::Exception; };       
 class EInOutError : public Exception { using Exception::Exception; };
 class EConvertError : public Exception { using Exception::Exception; };           // assignment error
 class EInvalidGraphic : public Exception { using Exception::Exception; };
+class EInvalidGraphicOperation : public Exception { using Exception::Exception; };  // "Scan line index out of range"
 class EInvalidOperation : public Exception { using Exception::Exception; };
 class EAbstractError : public Exception { using Exception::Exception; };
 class EListError : public Exception { using Exception::Exception; };
