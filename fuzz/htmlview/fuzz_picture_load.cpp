@@ -1,0 +1,32 @@
+// The picture loader: type detection, BMP, JPEG and GIF through the
+// drawing layer, masks and the GIF transparent-colour probe.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "gui/Classes.h"
+#include "gui/Graphics.h"
+#include "htmlview/HtmlSupport.h"
+
+using namespace htmlview;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static bool started = [] {
+        HtmlSupportStartup();
+        return true;
+    }();
+    (void)started;
+    gui::TColor c = 0;
+    GetGIFTransparentColor(data, size, c);
+    std::unique_ptr<gui::TBitmap> bmp(GetBitmapFromBytes(data, size, true));
+    if (bmp) {
+        std::unique_ptr<gui::TBitmap> mask(GetImageMask(bmp.get(), false, 0));
+    }
+    gui::TMemoryStream stream;
+    if (size > 0) stream.Write(data, static_cast<int>(size));
+    int kind = 1;
+    gui::TBitmap* mask = nullptr;
+    std::unique_ptr<gui::TBitmap> fromStream(GetImageAndMaskFromStream(&stream, kind, mask));
+    delete mask;
+    return 0;
+}

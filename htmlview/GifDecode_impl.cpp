@@ -1,0 +1,687 @@
+// GIF parsing, LZW decoding, frame composition and animation stepping over
+// plain pixel buffers. The drawing side is in GifImage.cpp.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "htmlview/GifImage.h"
+
+namespace htmlview {
+
+namespace {
+
+[[noreturn]] void Corrupt() { throw GIFException("Corrupt GIF Image"); }
+[[noreturn]] void TooLarge() { throw GIFException("GIF image too large"); }
+
+constexpr int kTableSize = 4096;
+
+std::uint32_t Rgb(const std::uint8_t* c) {
+    return (static_cast<std::uint32_t>(c[0]) << 16) | (static_cast<std::uint32_t>(c[1]) << 8) | c[2];
+}
+
+// a * b / c rounded to the nearest, for the delay scaling.
+int MulDivRound(long long a, long long b, long long c) {
+    if (c == 0) return -1;
+    long long p = a * b;
+    long long q = (p >= 0) == (c > 0) ? (p + (c > 0 ? c : -c) / 2) / c : (p - (c > 0 ? c : -c) / 2) / c;
+    return static_cast<int>(q);
+}
+
+}  // namespace
+
+// ---- Reader ---------------------------------------------------------------------
+
+bool GifReader::Read(void* out, std::size_t n) {
+    if (Pos > Size || Size - Pos < n) {
+        Pos = Size;
+        return false;
+    }
+    std::memcpy(out, Data + Pos, n);
+    Pos += n;
+    return true;
+}
+
+int GifReader::Word() {
+    const int lo = Byte();
+    const int hi = Byte();
+    if (lo < 0 || hi < 0) return -1;
+    return lo | (hi << 8);
+}
+
+void GifReader::SkipSubBlocks() {
+    for (;;) {
+        const int len = Byte();
+        if (len <= 0) return;
+        Pos = std::min(Size, Pos + static_cast<std::size_t>(len));
+    }
+}
+
+// ---- Frames --------------------------------------------------------------------
+
+std::vector<std::uint32_t> TgfFrame::Pixels() const {
+    std::vector<std::uint32_t> out(Indexes.size());
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = PixelAt(i);
+    return out;
+}
+
+std::uint32_t TgfFrame::ColorOf(int index) const {
+    return Rgb(Colors + 3 * (index & 0xFF));
+}
+
+void TgfFrame::DecodePixels(GifReader& R) {
+    const int m = R.Byte();
+    if (m < 0) return;  // the data ends here: the frame stays blank
+    if (m < 1 || m > 11) Corrupt();
+
+    // The data sub-blocks joined, up to their terminator or the end of the file.
+    std::vector<std::uint8_t> data;
+    for (;;) {
+        const int len = R.Byte();
+        if (len <= 0) break;
+        const std::size_t n = std::min(static_cast<std::size_t>(len), R.Size - std::min(R.Pos, R.Size));
+        data.insert(data.end(), R.Data + R.Pos, R.Data + R.Pos + n);
+        R.Pos += n;
+        if (n < static_cast<std::size_t>(len)) break;
+    }
+    const std::size_t dataBits = data.size() * 8;
+    data.resize(data.size() + 4, 0);  // room for the 32-bit reads at the end
+
+    const int clearCode = 1 << m;
+    const int endCode = clearCode + 1;
+    const int firstFree = clearCode + 2;
+    int width = m + 1;
+    int limit = 1 << width;
+    int next = firstFree;
+    int prev = -1;
+
+    // Each code's string: its last byte, the code before it, its length and first byte.
+    std::vector<std::uint16_t> prefix(kTableSize, 0);
+    std::vector<std::uint8_t> suffix(kTableSize, 0);
+    std::vector<std::uint16_t> length(kTableSize, 1);
+    std::vector<std::uint8_t> first(kTableSize, 0);
+    for (int i = 0; i < clearCode && i < kTableSize; ++i) {
+        suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+        first[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    }
+
+    const std::size_t total = static_cast<std::size_t>(std::max(Width, 0)) * static_cast<std::size_t>(std::max(Height, 0));
+    // Pixels arrive in stream order; interlaced rows are put in place afterwards.
+    std::vector<std::uint8_t> stream;
+    std::uint8_t* out = Indexes.data();
+    if (Interlaced && total > 0) {
+        stream.assign(total, 0);
+        out = stream.data();
+    }
+    std::size_t pos = 0;
+    const std::uint8_t* bytes = data.data();
+    std::size_t bitPos = 0;
+
+    // Writes the string of `code` (plus `extra` when >= 0) at pos, cut at the end of the picture.
+    auto emit = [&](int code, int extra) {
+        const std::size_t len = length[static_cast<std::size_t>(code)] + (extra >= 0 ? 1 : 0);
+        std::size_t end = pos + len;
+        if (extra >= 0) {
+            if (end - 1 < total) out[end - 1] = static_cast<std::uint8_t>(extra);
+            --end;
+        }
+        int cur = code;
+        if (end <= total) {
+            std::uint8_t* p = out + end;
+            while (cur >= firstFree) {
+                *--p = suffix[static_cast<std::size_t>(cur)];
+                cur = prefix[static_cast<std::size_t>(cur)];
+            }
+            *--p = static_cast<std::uint8_t>(cur);
+        } else {
+            std::size_t i = end;
+            while (cur >= firstFree) {
+                --i;
+                if (i < total) out[i] = suffix[static_cast<std::size_t>(cur)];
+                cur = prefix[static_cast<std::size_t>(cur)];
+            }
+            --i;
+            if (i < total) out[i] = static_cast<std::uint8_t>(cur);
+        }
+        pos += len;
+    };
+
+    while (pos < total) {
+        if (bitPos + static_cast<std::size_t>(width) > dataBits) break;  // end of the data
+        std::uint32_t word;
+        std::memcpy(&word, bytes + (bitPos >> 3), 4);
+        const int code = static_cast<int>((word >> (bitPos & 7)) & ((1u << width) - 1));
+        bitPos += static_cast<std::size_t>(width);
+
+        if (code == clearCode) {
+            width = m + 1;
+            limit = 1 << width;
+            next = firstFree;
+            prev = -1;
+            continue;
+        }
+        if (code == endCode) break;
+        if (prev < 0) {
+            // First code after a clear: a plain pixel value.
+            if (code >= clearCode) Corrupt();
+            out[pos++] = static_cast<std::uint8_t>(code);
+            prev = code;
+            continue;
+        }
+        int firstByte;
+        if (code < next) {
+            firstByte = first[static_cast<std::size_t>(code)];
+            emit(code, -1);
+        } else if (code == next && next < kTableSize) {
+            // Not yet defined: the previous string and its own first byte.
+            firstByte = first[static_cast<std::size_t>(prev)];
+            emit(prev, firstByte);
+        } else {
+            Corrupt();
+        }
+        if (next < kTableSize) {
+            const std::size_t n = static_cast<std::size_t>(next);
+            prefix[n] = static_cast<std::uint16_t>(prev);
+            suffix[n] = static_cast<std::uint8_t>(firstByte);
+            length[n] = static_cast<std::uint16_t>(length[static_cast<std::size_t>(prev)] + 1);
+            first[n] = first[static_cast<std::size_t>(prev)];
+            ++next;
+            if (next >= limit && width < 12) {
+                ++width;
+                limit <<= 1;
+            }
+        }
+        prev = code;
+    }
+    // Codes left over after the last row are dropped with the rest of the data.
+
+    if (Interlaced && total > 0) {
+        static constexpr int kPassStart[4] = {0, 4, 2, 1};
+        static constexpr int kPassStep[4] = {8, 8, 4, 2};
+        const std::size_t w = static_cast<std::size_t>(Width);
+        std::size_t row = 0;
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = kPassStart[pass]; y < Height; y += kPassStep[pass], ++row)
+                std::memcpy(Indexes.data() + static_cast<std::size_t>(y) * w, stream.data() + row * w, w);
+    }
+    if (Transparent) {
+        const std::uint8_t ti = TransparentIndex;
+        for (std::size_t i = 0; i < total; ++i) Mask[i] = Indexes[i] == ti;
+    }
+}
+
+bool TgfFrame::ReadFrame(GifReader& R, const std::uint8_t* Gce) {
+    std::uint8_t d[9];
+    if (!R.Read(d, 9)) return false;
+    Left = d[0] | (d[1] << 8);
+    Top = d[2] | (d[3] << 8);
+    Width = d[4] | (d[5] << 8);
+    Height = d[6] | (d[7] << 8);
+    const int packed = d[8];
+    if (Width > MaxGifDimension || Height > MaxGifDimension || Left + Width > MaxGifDimension ||
+        Top + Height > MaxGifDimension)
+        TooLarge();
+    const bool scan = Owner->FScanOnly;
+    if (packed & 0x80) {
+        const int bits = (packed & 7) + 1;
+        const std::size_t n = 3u << bits;
+        if (scan) {
+            if (R.Pos > R.Size || R.Size - R.Pos < n) return false;
+            R.Pos += n;
+        } else {
+            if (!R.Read(LocalColors.data(), n)) return false;
+            OwnsColors = true;
+        }
+        ColorBits = bits;
+        Colors = LocalColors.data();
+    } else {
+        ColorBits = 0;
+        Colors = Owner->FGlobalColors.data();
+    }
+    Interlaced = (packed & 0x40) != 0;
+    if (Gce) {
+        const int p = Gce[0];
+        const int disposal = (p >> 2) & 7;
+        Disposal = static_cast<std::uint8_t>(disposal <= 1 || disposal == 3 ? disposal : 2);
+        Delay = (Gce[1] | (Gce[2] << 8)) * 10;
+        Transparent = (p & 1) != 0;
+        TransparentIndex = Gce[3];
+    }
+
+    if (scan) {
+        R.Byte();
+        R.SkipSubBlocks();
+    } else {
+        const long long pixels = static_cast<long long>(Width) * Height;
+        if (pixels > Owner->FPixelBudget) TooLarge();
+        Owner->FPixelBudget -= pixels;
+        Indexes.assign(static_cast<std::size_t>(pixels), 0);
+        if (Transparent) Mask.assign(static_cast<std::size_t>(pixels), 0);
+        DecodePixels(R);
+
+        if (Transparent) {
+            const std::uint8_t* c = Colors + 3 * TransparentIndex;
+            TransRed = c[0];
+            TransGreen = c[1];
+            TransBlue = c[2];
+        }
+        // The colours: the frame's own table, or on a palette display the
+        // nearest entries of the shared palette.
+        std::uint32_t table[256];
+        const auto& target = Owner->FTargetPalette;
+        for (int i = 0; i < 256; ++i) {
+            const std::uint8_t* c = Colors + 3 * i;
+            if (target.empty() || Dither) {
+                table[i] = Rgb(c);
+                continue;
+            }
+            long best = -1;
+            std::size_t bestIndex = 0;
+            for (std::size_t k = 0; k < target.size(); ++k) {
+                const long dr = c[0] - target[k].peRed;
+                const long dg = c[1] - target[k].peGreen;
+                const long db = c[2] - target[k].peBlue;
+                const long dist = dr * dr + dg * dg + db * db;
+                if (best < 0 || dist < best) {
+                    best = dist;
+                    bestIndex = k;
+                }
+            }
+            const auto& e = target[bestIndex];
+            table[i] = (static_cast<std::uint32_t>(e.peRed) << 16) | (static_cast<std::uint32_t>(e.peGreen) << 8) |
+                       e.peBlue;
+        }
+        if (Dither && !target.empty() && pixels > 0) {
+            // Still pictures on a palette display: Floyd-Steinberg to the palette.
+            std::vector<std::uint8_t> bgr(static_cast<std::size_t>(pixels) * 3);
+            for (std::size_t i = 0; i < Indexes.size(); ++i) {
+                const std::uint32_t c = Transparent && Mask[i] ? 0u : table[Indexes[i]];
+                bgr[3 * i] = static_cast<std::uint8_t>(c);
+                bgr[3 * i + 1] = static_cast<std::uint8_t>(c >> 8);
+                bgr[3 * i + 2] = static_cast<std::uint8_t>(c >> 16);
+            }
+            std::vector<std::uint8_t> out(static_cast<std::size_t>(pixels));
+            if (DitherRows(Width, Height, target.data(), static_cast<int>(target.size()), bgr.data(), 3 * Width,
+                           out.data(), Width)) {
+                Indexes = std::move(out);
+                for (std::size_t k = 0; k < 256; ++k) {
+                    const auto& e = target[std::min(k, target.size() - 1)];
+                    table[k] = (static_cast<std::uint32_t>(e.peRed) << 16) |
+                               (static_cast<std::uint32_t>(e.peGreen) << 8) | e.peBlue;
+                }
+            }
+        }
+        // See-through pixels stay black in the picture (PixelAt) whatever the
+        // dithering spread into them, so the XOR composition leaves them alone.
+        std::copy_n(table, 256, Palette.begin());
+    }
+    // Padding zero bytes between blocks are skipped, in both passes alike.
+    while (R.Peek() == 0) R.Pos++;
+    return true;
+}
+
+// ---- Image ----------------------------------------------------------------------
+
+TGIFImage::TGIFImage() = default;
+
+TGIFImage::TGIFImage(const TGIFImage& S)
+    : FAnimated(S.FAnimated),
+      FCurrentFrame(S.FCurrentFrame),
+      FEmpty(S.FEmpty),
+      FWidth(S.FWidth),
+      FHeight(S.FHeight),
+      FFrameCount(S.FFrameCount),
+      FLoopCount(S.FLoopCount),
+      FSpeed(S.FSpeed),
+      FHasTransparency(S.FHasTransparency),
+      FShown(S.FShown),
+      FColorBits(S.FColorBits),
+      FGlobalColors(S.FGlobalColors) {
+    FSkipTick = false;
+    OnPaintBackground = S.OnPaintBackground;
+    BackgroundColor = S.BackgroundColor;
+    FTargetPalette = S.FTargetPalette;
+    FClock = S.FClock;
+    MakeSurfaces();
+    for (const auto& f : S.FFrames) {
+        auto c = std::make_unique<TgfFrame>(this);
+        c->Left = f->Left;
+        c->Top = f->Top;
+        c->Width = f->Width;
+        c->Height = f->Height;
+        c->ColorBits = f->ColorBits;
+        c->Delay = f->Delay;
+        c->Disposal = f->Disposal;
+        c->Interlaced = f->Interlaced;
+        c->Transparent = f->Transparent;
+        c->TransparentIndex = f->TransparentIndex;
+        c->TransRed = f->TransRed;
+        c->TransGreen = f->TransGreen;
+        c->TransBlue = f->TransBlue;
+        c->OwnsColors = f->OwnsColors;
+        c->LocalColors = f->LocalColors;
+        c->Colors = f->Colors == f->LocalColors.data() ? c->LocalColors.data() : FGlobalColors.data();
+        c->Indexes = f->Indexes;
+        c->Palette = f->Palette;
+        c->Mask = f->Mask;
+        c->SavedPixels = f->SavedPixels;
+        c->SavedMask = f->SavedMask;
+        c->Comment = f->Comment;
+        FFrames.push_back(std::move(c));
+    }
+    FCurrentFrame = 1;
+    FLoopIndex = 1;
+    if (!FFrames.empty() && !FImage.empty()) ComposeFrame();
+}
+
+TGIFImage::~TGIFImage() {
+    FreeCachedBitmaps();
+}
+
+void TGIFImage::FreeCachedBitmaps() {
+    // Deleted through their virtual destructors.
+    delete FFirstFrameBitmap;
+    delete FFrame1Bitmap;
+    delete FFrame1Mask;
+    delete FBackground;
+    FFirstFrameBitmap = FFrame1Bitmap = FFrame1Mask = FBackground = nullptr;
+}
+
+void TGIFImage::SetSource(const std::uint8_t* Data, std::size_t Size) {
+    FSource.assign(Data, Data + Size);
+}
+
+void TGIFImage::SetTargetPalette(const gui::PALETTEENTRY* Entries, int Count) {
+    FTargetPalette.assign(Entries, Entries + std::max(0, std::min(Count, 256)));
+}
+
+TgfFrame* TGIFImage::Frame(int Index1) const {
+    if (Index1 < 1 || Index1 > static_cast<int>(FFrames.size())) return nullptr;
+    return FFrames[static_cast<std::size_t>(Index1 - 1)].get();
+}
+
+void TGIFImage::ClearGIF() {
+    FEmpty = true;
+    FFrames.clear();
+    FFrameCount = 0;
+    FCurrentFrame = 1;
+    FLoopCount = 1;
+    FLoopIndex = 1;
+    FSkipTick = true;
+    FColorBits = 0;
+    FHasTransparency = false;
+    FPixelBudget = MaxGifPixelBudget;
+}
+
+void TGIFImage::ReleaseGIF() {
+    ClearGIF();
+    FSource.clear();
+    FreeCachedBitmaps();
+    FImage.clear();
+    FMaskSurface.clear();
+}
+
+void TGIFImage::MakeSurfaces() {
+    const std::size_t n = static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight);
+    FImage.assign(n, 0);
+    if (FHasTransparency)
+        FMaskSurface.assign(n, 1);
+    else
+        FMaskSurface.clear();
+}
+
+bool TGIFImage::ParseGIF() {
+    ClearGIF();
+    bool haveGce = false;
+    std::uint8_t gce[4] = {};
+    gui::String comment;
+
+    GifReader R{FSource.data(), FSource.size(), 0};
+    if (FSource.size() < 3 || std::memcmp(FSource.data(), "GIF", 3) != 0) {
+        FSource.clear();
+        return false;
+    }
+    R.Pos = std::min<std::size_t>(6, R.Size);
+    std::uint8_t screen[7] = {};
+    int screenW = 0, screenH = 0;
+    FGlobalColors.fill(0);
+    if (R.Read(screen, 7)) {
+        screenW = screen[0] | (screen[1] << 8);
+        screenH = screen[2] | (screen[3] << 8);
+        if (screenW > MaxGifDimension || screenH > MaxGifDimension) TooLarge();
+        bool ok = true;
+        if (screen[4] & 0x80) {
+            FColorBits = (screen[4] & 7) + 1;
+            ok = R.Read(FGlobalColors.data(), 3u << FColorBits);
+            if (!ok) FGlobalColors.fill(0);
+        }
+        while (ok) {
+            const int b = R.Byte();
+            if (b == '!') {
+                const int label = R.Byte();
+                if (label == 1) {
+                    R.SkipSubBlocks();
+                } else if (label == 249) {
+                    const int len = R.Byte();
+                    std::uint8_t buf[255];
+                    if (len < 0 || !R.Read(buf, static_cast<std::size_t>(len))) break;
+                    if (len >= 4) {
+                        std::memcpy(gce, buf, 4);
+                        haveGce = true;
+                    }
+                    R.SkipSubBlocks();
+                } else if (label == 254) {
+                    for (;;) {
+                        const int len = R.Byte();
+                        if (len <= 0) break;
+                        const std::size_t n = std::min(static_cast<std::size_t>(len), R.Size - R.Pos);
+                        comment.append(reinterpret_cast<const char*>(R.Data + R.Pos), n);
+                        R.Pos += n;
+                    }
+                } else if (label == 255) {
+                    const int len = R.Byte();
+                    std::uint8_t id[255];
+                    if (len < 0 || !R.Read(id, static_cast<std::size_t>(len))) break;
+                    if (len == 11 && std::memcmp(id, "NETSCAPE2.0", 11) == 0) {
+                        const int sub = R.Byte();
+                        std::uint8_t data[255];
+                        if (sub < 0 || !R.Read(data, static_cast<std::size_t>(sub))) break;
+                        if (sub >= 3) FLoopCount = data[1] | (data[2] << 8);
+                        if (sub == 0) continue;  // that was the chain's terminator
+                    }
+                    R.SkipSubBlocks();
+                } else {
+                    break;  // an unknown extension counts as an unknown byte
+                }
+            } else if (b == ',') {
+                if (FFrameCount >= MaxGifFrames) break;
+                auto frame = std::make_unique<TgfFrame>(this);
+                frame->Dither = FDither;
+                if (!frame->ReadFrame(R, haveGce ? gce : nullptr)) break;
+                FColorBits = std::max(FColorBits, frame->ColorBits);
+                FHasTransparency = FHasTransparency || frame->Transparent;
+                frame->Comment = comment;
+                comment.clear();
+                haveGce = false;
+                FFrames.push_back(std::move(frame));
+                FFrameCount = static_cast<int>(FFrames.size());
+            } else {
+                break;  // the trailer, the end of the data or an unknown byte
+            }
+        }
+    }
+
+    FWidth = screenW;
+    FHeight = screenH;
+    for (const auto& f : FFrames) {
+        FWidth = std::max(FWidth, f->Left + f->Width);
+        FHeight = std::max(FHeight, f->Top + f->Height);
+    }
+    if (!FScanOnly) MakeSurfaces();
+    FAnimated = FFrameCount > 1;
+    FEmpty = false;
+    if (!FScanOnly && FFrameCount > 0) ComposeFrame();
+    FSource.clear();
+    FSource.shrink_to_fit();
+    return true;
+}
+
+bool TGIFImage::LoadFromBytes(const std::uint8_t* Data, std::size_t Size) {
+    SetSource(Data, Size);
+    try {
+        if (ParseGIF()) return true;
+    } catch (const gui::Exception&) {
+    }
+    ReleaseGIF();
+    return false;
+}
+
+void TGIFImage::ComposeFrame() {
+    TgfFrame* f = Frame(FCurrentFrame);
+    if (!f || FImage.empty()) return;
+    FNeedBackground = FFrames[0]->Disposal < 2 && FCurrentFrame == 1;
+    const bool hasMask = !FMaskSurface.empty();
+    const std::size_t fw = static_cast<std::size_t>(f->Width);
+    const std::size_t sw = static_cast<std::size_t>(FWidth);
+    if (f->Disposal == 3) {
+        f->SavedPixels.resize(fw * static_cast<std::size_t>(f->Height));
+        if (hasMask) f->SavedMask.resize(f->SavedPixels.size());
+        for (int y = 0; y < f->Height; ++y) {
+            const std::size_t src = static_cast<std::size_t>(f->Top + y) * sw + static_cast<std::size_t>(f->Left);
+            std::copy_n(FImage.begin() + static_cast<std::ptrdiff_t>(src), fw,
+                        f->SavedPixels.begin() + static_cast<std::ptrdiff_t>(y * fw));
+            if (hasMask)
+                std::copy_n(FMaskSurface.begin() + static_cast<std::ptrdiff_t>(src), fw,
+                            f->SavedMask.begin() + static_cast<std::ptrdiff_t>(y * fw));
+        }
+    }
+    if (f->Indexes.empty()) return;  // a scanned frame has no pixels
+    for (int y = 0; y < f->Height; ++y) {
+        const std::size_t dst = static_cast<std::size_t>(f->Top + y) * sw + static_cast<std::size_t>(f->Left);
+        const std::size_t src = static_cast<std::size_t>(y) * fw;
+        std::uint32_t* image = FImage.data() + dst;
+        const std::uint8_t* index = f->Indexes.data() + src;
+        const std::uint32_t* pal = f->Palette.data();
+        if (f->Transparent) {
+            // Mask AND, image AND mask, image XOR frame: opaque pixels take
+            // the frame's colour, see-through ones keep what was there.
+            const std::uint8_t* mask = f->Mask.data() + src;
+            for (std::size_t x = 0; x < fw; ++x)
+                if (!mask[x]) image[x] = pal[index[x]];
+            if (hasMask) {
+                std::uint8_t* composite = FMaskSurface.data() + dst;
+                for (std::size_t x = 0; x < fw; ++x) composite[x] &= mask[x];
+            }
+        } else {
+            for (std::size_t x = 0; x < fw; ++x) image[x] = pal[index[x]];
+            if (hasMask) std::fill_n(FMaskSurface.data() + dst, fw, std::uint8_t{0});
+        }
+    }
+}
+
+void TGIFImage::DisposeFrame(TgfFrame* f) {
+    if (!f || FImage.empty()) return;
+    const bool hasMask = !FMaskSurface.empty();
+    const std::size_t fw = static_cast<std::size_t>(f->Width);
+    const std::size_t sw = static_cast<std::size_t>(FWidth);
+    if (f->Disposal == 2) {
+        for (int y = 0; y < f->Height; ++y) {
+            const std::size_t dst = static_cast<std::size_t>(f->Top + y) * sw + static_cast<std::size_t>(f->Left);
+            std::fill_n(FImage.begin() + static_cast<std::ptrdiff_t>(dst), fw, 0u);
+            if (hasMask) std::fill_n(FMaskSurface.begin() + static_cast<std::ptrdiff_t>(dst), fw, std::uint8_t{1});
+        }
+    } else if (f->Disposal == 3 && f->SavedPixels.size() == fw * static_cast<std::size_t>(f->Height)) {
+        for (int y = 0; y < f->Height; ++y) {
+            const std::size_t dst = static_cast<std::size_t>(f->Top + y) * sw + static_cast<std::size_t>(f->Left);
+            std::copy_n(f->SavedPixels.begin() + static_cast<std::ptrdiff_t>(y * fw), fw,
+                        FImage.begin() + static_cast<std::ptrdiff_t>(dst));
+            if (hasMask && f->SavedMask.size() == f->SavedPixels.size())
+                std::copy_n(f->SavedMask.begin() + static_cast<std::ptrdiff_t>(y * fw), fw,
+                            FMaskSurface.begin() + static_cast<std::ptrdiff_t>(dst));
+        }
+    }
+}
+
+std::vector<std::uint32_t> TGIFImage::RenderComposite(std::uint32_t Background) const {
+    std::vector<std::uint32_t> out = FImage;
+    if (!FMaskSurface.empty())
+        for (std::size_t i = 0; i < out.size(); ++i)
+            if (FMaskSurface[i]) out[i] = Background;
+    return out;
+}
+
+std::uint32_t TGIFImage::Now() const {
+    if (FClock) return FClock();
+    using namespace std::chrono;
+    return static_cast<std::uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void TGIFImage::SetCurrentFrame(int N) {
+    if (N == FCurrentFrame) return;
+    DisposeFrame(Frame(FCurrentFrame));
+    if (N > FFrameCount)
+        FCurrentFrame = 1;
+    else if (N <= 0)
+        FCurrentFrame = FFrameCount;
+    else
+        FCurrentFrame = N;
+    ComposeFrame();
+}
+
+void TGIFImage::SetAnimating(bool Value) {
+    if (Value == FAnimating) return;
+    FAnimating = Value;
+    FLoopIndex = 1;
+    if (Value && FFrameCount > 1) {
+        const TgfFrame* f = Frame(FCurrentFrame);
+        FCurrentDelay = std::max(1, (f ? f->Delay : 0) * 100 / FSpeed);
+        FLastTick = Now();
+    }
+}
+
+void TGIFImage::SetDelayFromCurrent() {
+    const TgfFrame* f = Frame(FCurrentFrame);
+    FCurrentDelay = std::max(1, MulDivRound(f ? f->Delay : 0, 100, FSpeed));
+}
+
+void TGIFImage::AnimationStep(const std::function<void(const gui::TRect&)>& Invalidate) {
+    if (!FAnimating || FEmpty || FScanOnly) return;
+    const std::uint32_t now = Now();
+    if (static_cast<std::int64_t>(now - FLastTick) < FCurrentDelay) return;
+    FLastTick = now;
+    if (FLoopCount > 0 && FCurrentFrame == FFrameCount) {
+        if (FLoopIndex >= FLoopCount) {
+            SetAnimating(false);
+            return;
+        }
+        ++FLoopIndex;
+    }
+    if (FSkipTick) {
+        FSkipTick = false;
+    } else {
+        DisposeFrame(Frame(FCurrentFrame));
+        ++FCurrentFrame;
+        if (FCurrentFrame > FFrameCount || FCurrentFrame <= 0) FCurrentFrame = 1;
+        ComposeFrame();
+        if (Invalidate) Invalidate(DrawnRect());
+    }
+    SetDelayFromCurrent();
+}
+
+TGIFImage* GIFFromBytes(const std::uint8_t* Data, std::size_t Size, bool& SingleFrame, int DisplayBits,
+                        const gui::PALETTEENTRY* Palette, int PaletteCount) {
+    SingleFrame = false;
+    auto img = std::make_unique<TGIFImage>();
+    if (DisplayBits == 8 && Palette && PaletteCount > 0) img->SetTargetPalette(Palette, PaletteCount);
+    img->SetAnimating(false);
+    img->SetShown(false);
+    img->SetScanOnly(true);
+    if (!img->LoadFromBytes(Data, Size) || img->FrameCount() == 0) return nullptr;
+    SingleFrame = !img->Animated();
+    if (DisplayBits == 8 && img->ColorBits() > 1) img->SetDitherFrames(SingleFrame);
+    img->SetScanOnly(false);
+    if (!img->LoadFromBytes(Data, Size) || img->FrameCount() == 0) return nullptr;
+    return img.release();
+}
+
+}  // namespace htmlview

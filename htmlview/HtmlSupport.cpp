@@ -1,0 +1,626 @@
+// The drawing-layer side of the support unit: image maps over regions, the
+// module's shared objects, picture loading and conversion for the display,
+// the DIB helper and the drawing helpers.
+#include "htmlview/HtmlSupport.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "gui/Cursors.h"
+#include "gui/Forms.h"
+#include "gui/Graphics.h"
+#include "gui/Jpeg.h"
+#include "gui/Resources.h"
+#include "htmlview/Dither.h"
+#include "htmlview/GifImage.h"
+
+namespace htmlview {
+
+using namespace gui;
+
+// ---- Image maps ---------------------------------------------------------------------
+
+TMapItem::TMapItem() = default;
+
+TMapItem::~TMapItem() {
+    for (int i = 0; i < Areas.Count(); ++i) DeleteObject(static_cast<HRGN>(Areas.Objects(i)));
+}
+
+void TMapItem::AddArea(const TAreaAttributes& A) {
+    String href = A.Href ? *A.Href : String();
+    if (A.NoHref) href.clear();
+    String shape = A.Shape.substr(0, 4);
+    for (char& c : shape) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // Page coordinates beyond the 16-bit range mean nothing on screen; keeping
+    // them small also keeps the region code clear of overflowing polygons.
+    std::vector<int> n = ParseCoords(A.Coords);
+    for (int& v : n) v = std::clamp(v, -32767, 32767);
+    HRGN rgn = nullptr;
+    if (shape == "circ") {
+        if (n.size() < 3) return;
+        rgn = CreateEllipticRgn(n[0] - n[2], n[1] - n[2], n[0] + n[2] + 1, n[1] + n[2] + 1);
+    } else if (shape == "poly") {
+        if (n.size() < 6) return;
+        std::vector<POINT> pts;
+        for (std::size_t i = 0; i + 1 < n.size(); i += 2) pts.push_back(Point(n[i], n[i + 1]));
+        rgn = CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), WINDING);
+    } else {
+        if (n.size() < 4) return;
+        rgn = CreateRectRgn(n[0], n[1], n[2] + 1, n[3] + 1);
+    }
+    if (!rgn) return;
+    Areas.AddObject(href, rgn);
+    AreaTargets.Add(A.Target);
+}
+
+void TMapItem::AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy) {
+    TAreaAttributes a;
+    for (int i = 0; i < Attrs.Count(); ++i) {
+        const TAttribute* t = Attrs.Attr(i);
+        if (t->Which == Sy.Href)
+            a.Href = t->Name;
+        else if (t->Which == Sy.Shape)
+            a.Shape = t->Name;
+        else if (t->Which == Sy.Coords)
+            a.Coords = t->Name;
+        else if (t->Which == Sy.NoHref)
+            a.NoHref = true;
+        else if (t->Which == Sy.Target)
+            a.Target = t->Name;
+    }
+    AddArea(a);
+}
+
+TUrlTarget* TMapItem::GetURL(int X, int Y) const {
+    for (int i = 0; i < Areas.Count(); ++i) {
+        if (PtInRegion(static_cast<HRGN>(Areas.Objects(i)), X, Y)) {
+            if (Areas.Strings(i).empty()) return nullptr;
+            return new TUrlTarget(Areas.Strings(i), AreaTargets.Strings(i));
+        }
+    }
+    return nullptr;
+}
+
+// ---- Module state ----------------------------------------------------------------------
+
+namespace {
+
+int gStartCount = 0;
+int gColorBits = 24;
+HPALETTE gPalette = nullptr;
+TStringBitmapList* gCache = nullptr;
+TBitmap* gDefBitmap = nullptr;
+TBitmap* gErrorBitmap = nullptr;
+TBitmap* gErrorMask = nullptr;
+TMemoryStream* gWaitStream = nullptr;
+
+int DetectColorBits() {
+    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    int bits = 24;
+    if (dc) {
+        bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+        DeleteDC(dc);
+    }
+    if (bits <= 4) return 4;
+    if (bits <= 8) return 8;
+    return 24;
+}
+
+HPALETTE MakeSharedPalette() {
+    PALETTEENTRY sys[256] = {};
+    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (dc) {
+        GetSystemPaletteEntries(dc, 0, 256, sys);
+        DeleteDC(dc);
+    } else {
+        GetStandardSystemPalette(sys);
+    }
+    std::vector<std::uint8_t> buf(4 + 4 * 256);
+    auto* lp = reinterpret_cast<LOGPALETTE*>(buf.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 256;
+    BuildSharedPaletteEntries(sys, lp->palPalEntry);
+    return CreatePalette(lp);
+}
+
+// The stock pictures come from the program's resources when they are there;
+// otherwise they are drawn here (16 x 16).
+TBitmap* StockPicture(int id) {
+    auto bmp = std::make_unique<TBitmap>();
+    std::vector<std::uint8_t> data;
+    if (FindResource(std::to_string(id), RT_BITMAP, data)) {
+        try {
+            bmp->LoadFromBytes(data.data(), data.size());
+            return bmp.release();
+        } catch (const Exception&) {
+        }
+    }
+    bmp->SetPixelFormat(pf24bit);
+    bmp->SetSize(16, 16);
+    TCanvas* c = bmp->Canvas();
+    c->Brush()->SetColor(id == 1005 ? clWhite : clSilver);
+    c->FillRect(Rect(0, 0, 16, 16));
+    if (id == 1002) {
+        // A picture frame with a small landscape: still waiting.
+        c->Pen()->SetColor(clGray);
+        c->Rectangle(1, 1, 15, 15);
+        c->Brush()->SetColor(clTeal);
+        c->FillRect(Rect(3, 3, 13, 9));
+        c->Brush()->SetColor(clGreen);
+        c->FillRect(Rect(3, 9, 13, 13));
+        c->Brush()->SetColor(clYellow);
+        c->FillRect(Rect(9, 4, 12, 7));
+    } else {
+        // 1001 a red cross on a page, 1005 its mask (black where drawn).
+        const TColor ink = id == 1005 ? clBlack : clRed;
+        if (id == 1001) {
+            c->Brush()->SetColor(clWhite);
+            c->FillRect(Rect(2, 1, 14, 15));
+        } else {
+            c->Brush()->SetColor(clBlack);
+            c->FillRect(Rect(2, 1, 14, 15));
+        }
+        c->Pen()->SetColor(ink);
+        c->Pen()->SetWidth(2);
+        c->MoveTo(4, 4);
+        c->LineTo(12, 12);
+        c->MoveTo(11, 4);
+        c->LineTo(3, 12);
+    }
+    bmp->SetPixelFormat(id == 1005 ? pf1bit : pf4bit);
+    return bmp.release();
+}
+
+// A drawn cursor: a vertical arrow pointing up and/or down, hot spot in the middle.
+HCURSOR ArrowCursor(bool up, bool down) {
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(16, 16);
+    TCanvas* c = bmp.Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(Rect(0, 0, 16, 16));
+    c->Pen()->SetColor(clBlack);
+    c->MoveTo(8, 1);
+    c->LineTo(8, 15);
+    for (int i = 0; i < 4; ++i) {
+        if (up) {
+            c->MoveTo(8 - i, 1 + i);
+            c->LineTo(9 + i, 1 + i);
+        }
+        if (down) {
+            c->MoveTo(8 - i, 14 - i);
+            c->LineTo(9 + i, 14 - i);
+        }
+    }
+    const std::vector<std::uint8_t> bytes = bmp.SaveToBytes();
+    return CreateCursorFromBytes(bytes.data(), static_cast<int>(bytes.size()), 8, 8);
+}
+
+HCURSOR ViewerCursor(const char* resource, const char* stock, bool up, bool down) {
+    if (HCURSOR h = LoadCursor(HInstance, resource)) return h;
+    if (stock) return LoadCursor(nullptr, stock);
+    return ArrowCursor(up, down);
+}
+
+}  // namespace
+
+void RegisterViewerCursors() {
+    if (!Screen) return;
+    Screen->Cursors[1] = ViewerCursor("1003", IDC_HAND, false, false);
+    Screen->Cursors[2] = ViewerCursor("1006", IDC_IBEAM, false, false);
+    Screen->Cursors[3] = ViewerCursor("UPDOWNCURSOR", nullptr, true, true);
+    Screen->Cursors[4] = ViewerCursor("UPONLYCURSOR", nullptr, true, false);
+    Screen->Cursors[5] = ViewerCursor("DOWNONLYCURSOR", nullptr, false, true);
+}
+
+void HtmlSupportStartup() {
+    if (gStartCount++ > 0) return;
+    gColorBits = DetectColorBits();
+    if (gColorBits == 8) gPalette = MakeSharedPalette();
+    gDefBitmap = StockPicture(1002);
+    gErrorBitmap = StockPicture(1001);
+    gErrorMask = StockPicture(1005);
+    gCache = new TStringBitmapList;
+    gWaitStream = new TMemoryStream;
+    RegisterViewerCursors();
+}
+
+void HtmlSupportShutdown() {
+    if (gStartCount == 0) return;
+    if (--gStartCount > 0) return;
+    if (gPalette) DeleteObject(gPalette);
+    gPalette = nullptr;
+    delete gDefBitmap;
+    delete gErrorBitmap;
+    delete gErrorMask;
+    delete gCache;
+    delete gWaitStream;
+    gDefBitmap = gErrorBitmap = gErrorMask = nullptr;
+    gCache = nullptr;
+    gWaitStream = nullptr;
+}
+
+int HtmlSupportStartCount() { return gStartCount; }
+
+void RefreshDisplayDepth() {
+    gColorBits = DetectColorBits();
+    if (gColorBits == 8 && !gPalette) gPalette = MakeSharedPalette();
+    if (gColorBits != 8 && gPalette) {
+        DeleteObject(gPalette);
+        gPalette = nullptr;
+    }
+}
+
+int ColorBits() { return gColorBits; }
+HPALETTE ThePalette() { return gPalette; }
+TStringBitmapList* BitmapList() { return gCache; }
+TBitmap* DefBitmap() { return gDefBitmap; }
+TBitmap* ErrorBitmap() { return gErrorBitmap; }
+TBitmap* ErrorBitmapMask() { return gErrorMask; }
+TMemoryStream* WaitStream() { return gWaitStream; }
+
+// ---- TDib ---------------------------------------------------------------------------------
+
+TDib::TDib(HDC DC, TBitmap* Bitmap) {
+    BITMAP bm{};
+    HBITMAP h = Bitmap->Handle();
+    GetObjectA(h, sizeof(bm), &bm);
+    int bits = bm.bmBitsPixel * bm.bmPlanes;
+    if (bits == 16 || bits == 32) bits = 24;
+    const int infoSize = bits <= 8 ? 40 + 4 * (1 << bits) : 40;
+    Info.assign(static_cast<std::size_t>(infoSize), 0);
+    auto* hdr = reinterpret_cast<BITMAPINFOHEADER*>(Info.data());
+    *hdr = BITMAPINFOHEADER{};
+    hdr->biWidth = bm.bmWidth;
+    hdr->biHeight = bm.bmHeight;
+    hdr->biBitCount = static_cast<WORD>(bits);
+    hdr->biCompression = BI_RGB;
+    const long long rowSize = (static_cast<long long>(bits) * bm.bmWidth + 31) / 32 * 4;
+    hdr->biSizeImage = static_cast<DWORD>(rowSize * bm.bmHeight);
+    Bits.assign(hdr->biSizeImage, 0);
+
+    HDC dc = DC ? DC : CreateCompatibleDC(nullptr);
+    HPALETTE pal = Bitmap->Palette();
+    HPALETTE old = nullptr;
+    if (pal) {
+        old = SelectPalette(dc, pal, FALSE);
+        RealizePalette(dc);
+    }
+    const int got = GetDIBits(dc, h, 0, static_cast<UINT>(bm.bmHeight), Bits.data(),
+                              reinterpret_cast<BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
+    if (pal) SelectPalette(dc, old, FALSE);
+    if (!DC) DeleteDC(dc);
+    if (got == 0) {
+        if (!DC && gCache) gCache->PurgeCache();
+        throw EOutOfResources("Out of memory");
+    }
+}
+
+TDib::~TDib() = default;
+
+void TDib::DrawDIB(HDC DC, int X, int Y, int W, int H, DWORD ROP) {
+    const auto& h = Header();
+    StretchDIBits(DC, X, Y, W, H, 0, 0, h.biWidth, h.biHeight, Bits.data(),
+                  reinterpret_cast<const BITMAPINFO*>(Info.data()), DIB_RGB_COLORS, ROP);
+}
+
+HBITMAP TDib::CreateDIBmp() {
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HPALETTE old = nullptr;
+    if (gPalette) {
+        old = SelectPalette(screen, gPalette, FALSE);
+        RealizePalette(screen);
+    }
+    HBITMAP bmp = CreateDIBitmap(screen, &Header(), CBM_INIT, Bits.data(),
+                                 reinterpret_cast<const BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
+    if (gPalette) SelectPalette(screen, old, FALSE);
+    DeleteDC(screen);
+    return bmp;
+}
+
+// ---- Masks and conversion ------------------------------------------------------------------
+
+TBitmap* GetImageMask(TBitmap* Image, bool ColorValid, TColor AColor) {
+    if (!Image || Image->Empty()) return nullptr;
+    try {
+        TBitmap copy;
+        copy.Assign(Image);
+        TColor colour = ColorValid ? ColorToRGB(AColor) : ColorToRGB(Image->Canvas()->Pixels(0, Image->Height() - 1));
+        // Matched against the picture's palette like a palette-relative colour.
+        if (HPALETTE pal = Image->Palette(); pal && Image->PixelFormat() <= pf8bit && Image->PixelFormat() != pfDevice) {
+            PALETTEENTRY e{};
+            const UINT idx = GetNearestPaletteIndex(pal, static_cast<COLORREF>(colour));
+            if (idx != CLR_INVALID && GetPaletteEntries(pal, idx, 1, &e) == 1) colour = RGB(e.peRed, e.peGreen, e.peBlue);
+        }
+        copy.SetPixelFormat(pf24bit);
+        const int w = copy.Width(), h = copy.Height();
+        auto mask = std::make_unique<TBitmap>();
+        mask->SetPixelFormat(pf1bit);
+        mask->SetSize(w, h);
+        const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+        for (int y = 0; y < h; ++y) {
+            const auto* src = static_cast<const std::uint8_t*>(copy.ScanLine(y));
+            auto* dst = static_cast<std::uint8_t*>(mask->ScanLine(y));
+            std::memset(dst, 0, static_cast<std::size_t>((w + 7) / 8));
+            for (int x = 0; x < w; ++x)
+                if (src[3 * x] == b && src[3 * x + 1] == g && src[3 * x + 2] == r)
+                    dst[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+        }
+        return mask.release();
+    } catch (const Exception&) {
+        return nullptr;
+    }
+}
+
+namespace {
+
+// Rebuilds a picture as a device bitmap through a DIB, with the shared palette.
+TBitmap* RebuildThroughDib(TBitmap* Bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HPALETTE old = nullptr;
+    if (gPalette) {
+        old = SelectPalette(dc, gPalette, FALSE);
+        RealizePalette(dc);
+    }
+    std::unique_ptr<TDib> dib;
+    try {
+        dib = std::make_unique<TDib>(dc, Bitmap);
+    } catch (...) {
+        if (gPalette) SelectPalette(dc, old, FALSE);
+        DeleteDC(dc);
+        throw;
+    }
+    if (gPalette) SelectPalette(dc, old, FALSE);
+    DeleteDC(dc);
+    HBITMAP h = dib->CreateDIBmp();
+    if (!h) throw EOutOfResources("Out of Resources");
+    auto result = std::make_unique<TBitmap>();
+    result->SetHandle(h);
+    if (!result->Palette() && gPalette) {
+        if (HPALETTE copy = CopyPalette(gPalette)) result->SetPalette(copy);
+    }
+    return result.release();
+}
+
+}  // namespace
+
+TBitmap* ConvertImage(TBitmap* Bitmap) {
+    if (!Bitmap) return nullptr;
+    std::unique_ptr<TBitmap> source(Bitmap);
+    if (gColorBits <= 8) {
+        if (source->HandleType() == bmDIB) return DitherForScreen(source.get(), gColorBits, gPalette);
+        return RebuildThroughDib(source.get());
+    }
+    const TPixelFormat pf = source->PixelFormat();
+    if (pf == pf1bit || pf == pf4bit) return RebuildThroughDib(source.get());
+    return source.release();
+}
+
+// ---- Picture loading ---------------------------------------------------------------------
+
+namespace {
+
+bool ReadFileBytes(const String& FileName, std::vector<std::uint8_t>& bytes) {
+    try {
+        TFileStream fs(FileName, fmOpenRead | fmShareDenyNone);
+        const std::int64_t size = fs.Size();
+        if (size < 0 || size > (1LL << 30)) return false;
+        bytes.resize(static_cast<std::size_t>(size));
+        if (size > 0) fs.ReadBuffer(bytes.data(), static_cast<int>(size));
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+TBitmap* DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
+    TJpegMod jpeg;
+    jpeg.LoadFromBytes(Data, Size);
+    if (gColorBits > 8) {
+        jpeg.SetPixelFormat(jf24Bit);
+    } else {
+        jpeg.SetPixelFormat(jf8Bit);
+        if (!jpeg.Grayscale() && gPalette) jpeg.SetPalette(gPalette);  // the picture takes a copy
+    }
+    jpeg.DIBNeeded();
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->Assign(&jpeg);
+    return bmp.release();
+}
+
+// Frame 1 of a GIF as a bitmap; `Single` tells whether it was a still picture.
+TBitmap* DecodeGif(const std::uint8_t* Data, std::size_t Size, bool& Single) {
+    PALETTEENTRY entries[256];
+    int n = 0;
+    if (gPalette) n = static_cast<int>(GetPaletteEntries(gPalette, 0, 256, entries));
+    std::unique_ptr<TGIFImage> gif(GIFFromBytes(Data, Size, Single, gColorBits, entries, n));
+    if (!gif) {
+        if (gCache) gCache->PurgeCache();
+        return nullptr;
+    }
+    TBitmap* first = gif->FirstFrameBitmap();
+    if (!first) return nullptr;
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(first);
+    return copy.release();
+}
+
+}  // namespace
+
+TBitmap* GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Convert) {
+    try {
+        std::unique_ptr<TBitmap> result;
+        switch (GetImageType(Data, Size)) {
+            case Bmp: {
+                result = std::make_unique<TBitmap>();
+                result->LoadFromBytes(Data, Size);
+                break;
+            }
+            case Gif:
+            case Gif89: {
+                // An animated GIF gives its first frame, not converted.
+                bool single = false;
+                result.reset(DecodeGif(Data, Size, single));
+                if (!single) return result.release();
+                break;
+            }
+            case Jpg: result.reset(DecodeJpeg(Data, Size)); break;
+            default: return nullptr;
+        }
+        if (!result || result->Empty()) return nullptr;
+        if (Convert) return ConvertImage(result.release());
+        return result.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+TBitmap* GetBitmapFromFile(const String& FileName, bool Convert) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(FileName, bytes)) return nullptr;
+    return GetBitmapFromBytes(bytes.data(), bytes.size(), Convert);
+}
+
+TImageType GetImageTypeOfFile(const String& FileName) {
+    try {
+        TFileStream fs(FileName, fmOpenRead | fmShareDenyNone);
+        std::uint8_t head[11] = {};
+        const int n = fs.Read(head, sizeof head);
+        return GetImageType(head, static_cast<std::size_t>(std::max(0, n)));
+    } catch (const Exception&) {
+        return NoImage;
+    }
+}
+
+TBitmap* GetImageAndMaskFromFile(const String& FileName, int& Transparent, TBitmap*& Mask) {
+    Mask = nullptr;
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(FileName, bytes)) return nullptr;
+    TColor gifColour = 0;
+    String ext = FileName.size() >= 4 ? FileName.substr(FileName.size() - 4) : String();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".gif" && GetGIFTransparentColor(bytes.data(), bytes.size(), gifColour)) Transparent = 2;
+    if (Transparent == 0) return GetBitmapFromBytes(bytes.data(), bytes.size(), true);
+
+    std::unique_ptr<TBitmap> plain(GetBitmapFromBytes(bytes.data(), bytes.size(), false));
+    if (!plain) return nullptr;
+    Mask = GetImageMask(plain.get(), Transparent == 2, gifColour);
+    if (!Mask) return nullptr;
+    try {
+        TBitmap* converted = ConvertImage(plain.release());
+        if (!converted) {
+            delete Mask;
+            Mask = nullptr;
+        }
+        return converted;
+    } catch (...) {
+        delete Mask;
+        Mask = nullptr;
+        return nullptr;
+    }
+}
+
+TBitmap* GetImageAndMaskFromStream(TStream* Stream, int& Transparent, TBitmap*& Mask) {
+    Mask = nullptr;
+    auto* mem = dynamic_cast<TMemoryStream*>(Stream);
+    if (!mem || !mem->Memory() || mem->Size() <= 19) return nullptr;
+    const auto* data = static_cast<const std::uint8_t*>(mem->Memory());
+    const std::size_t size = static_cast<std::size_t>(mem->Size());
+    try {
+        const TImageType type = GetImageType(data, size);
+        std::unique_ptr<TBitmap> bmp;
+        if (type == Jpg) {
+            Transparent = 0;
+            bmp.reset(DecodeJpeg(data, size));
+        } else if (type == Bmp) {
+            bmp = std::make_unique<TBitmap>();
+            bmp->LoadFromBytes(data, size);
+            if (Transparent == 1) Mask = GetImageMask(bmp.get(), false, 0);
+        } else {
+            return nullptr;
+        }
+        return ConvertImage(bmp.release());
+    } catch (...) {
+        delete Mask;
+        Mask = nullptr;
+        return nullptr;
+    }
+}
+
+// ---- Drawing helpers -------------------------------------------------------------------
+
+void WrapTextW(TCanvas* Canvas, int X1, int Y1, int X2, int Y2, const String& S) {
+    const TBrushStyle saved = Canvas->Brush()->Style();
+    Canvas->Brush()->SetStyle(bsClear);
+    const int lineHeight = Canvas->TextHeight("A");
+    const int width = X2 - X1;
+    int y = Y1;
+    String line;
+    String rest = Trim(S);
+    auto drawLine = [&] {
+        if (y + lineHeight <= Y2) Canvas->TextRect(Rect(X1, y, X2, Y2), X1, y, line);
+        y += lineHeight;
+    };
+    while (!rest.empty()) {
+        const std::size_t sp = rest.find(' ');
+        const String word = rest.substr(0, sp);
+        rest = sp == String::npos ? String() : Trim(rest.substr(sp));
+        const String candidate = line.empty() ? word : line + " " + word;
+        if (line.empty() || Canvas->TextWidth(candidate) <= width) {
+            line = candidate;
+        } else {
+            drawLine();
+            line = word;
+        }
+    }
+    if (!line.empty()) drawLine();
+    Canvas->Brush()->SetStyle(saved);
+}
+
+int GetXExtent(HDC DC, const String& S, int N) {
+    SIZE size{};
+    const int n = std::clamp(N, 0, static_cast<int>(S.size()));
+    GetTextExtentExPointA(DC, S.c_str(), n, 0, nullptr, nullptr, &size);
+    return size.cx;
+}
+
+void RaisedRect(TColor DocBackground, TCanvas* Canvas, int X1, int Y1, int X2, int Y2, bool Raised) {
+    Y1 = std::max(Y1, -200);
+    Y2 = std::min(Y2, 3000);
+    const TColor bg = DocBackground & ~static_cast<TColor>(PALETTE_RELATIVE);
+    const bool white = bg == 0xFFFFFF || (bg == clWindow && (GetSysColor(COLOR_WINDOW) & 0xFFFFFF) == 0xFFFFFF);
+    const TColor highlight = white ? clSilver : clBtnHighlight;
+    const TColor topLeft = Raised ? highlight : clBtnShadow;
+    const TColor bottomRight = Raised ? clBtnShadow : highlight;
+    Canvas->Pen()->SetColor(topLeft);
+    Canvas->MoveTo(X1, Y2);
+    Canvas->LineTo(X1, Y1);
+    Canvas->LineTo(X2, Y1);
+    Canvas->Pen()->SetColor(bottomRight);
+    Canvas->MoveTo(X2, Y1);
+    Canvas->LineTo(X2, Y2);
+    Canvas->LineTo(X1, Y2);
+}
+
+void FinishTransparentBitmap(HDC DC, TBitmap* Image, TBitmap* Mask, int X, int Y, int W, int H) {
+    if (!Image || !Mask || Image->Empty() || Mask->Empty()) return;
+    if (GetDeviceCaps(DC, BITSPIXEL) * GetDeviceCaps(DC, PLANES) == 1) return;
+    TBitmap copy;
+    copy.Assign(Image);
+    HDC maskDC = Mask->Canvas()->Handle();
+    HDC copyDC = copy.Canvas()->Handle();
+    const COLORREF oldBk = SetBkColor(DC, 0xFFFFFF);
+    const COLORREF oldText = SetTextColor(DC, 0);
+    const int oldMode = SetStretchBltMode(DC, WHITEONBLACK);
+    StretchBlt(DC, X, Y, W, H, maskDC, 0, 0, Mask->Width(), Mask->Height(), SRCAND);
+    // Clear the see-through pixels of the copy: copy AND NOT mask.
+    BitBlt(copyDC, 0, 0, copy.Width(), copy.Height(), maskDC, 0, 0, 0x00220326);
+    SetStretchBltMode(DC, COLORONCOLOR);
+    StretchBlt(DC, X, Y, W, H, copyDC, 0, 0, copy.Width(), copy.Height(), SRCPAINT);
+    SetStretchBltMode(DC, oldMode);
+    SetBkColor(DC, oldBk);
+    SetTextColor(DC, oldText);
+}
+
+}  // namespace htmlview

@@ -1,0 +1,272 @@
+// Building blocks shared by the HTML viewer: owning lists, tokens and
+// attributes, link targets, image maps, the float and list indent tracker,
+// the program-wide image cache, picture loading and conversion for the
+// display, the shared palette and a few drawing helpers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "gui/Classes.h"
+#include "gui/Gdi.h"
+#include "gui/Jpeg.h"
+#include "gui/Types.h"
+
+namespace gui {
+class TBitmap;
+class TCanvas;
+class TGraphic;
+class TMemoryStream;
+}  // namespace gui
+
+namespace htmlview {
+
+using gui::String;
+
+// ---- Lists ------------------------------------------------------------------------
+
+// A pointer list that owns its items (TObject descendants) and frees them.
+class TFreeList : public gui::TList {
+public:
+    ~TFreeList() override;
+    void Clear() override;
+    void Delete(int Index) override;
+    gui::TObject* Object(int Index) const { return static_cast<gui::TObject*>(Items(Index)); }
+};
+
+// Text with one source position per character.
+class TokenObj : public gui::TObject {
+public:
+    TokenObj();
+    void AddChar(char C, std::int32_t Ind);
+    void AddString(const TokenObj& T);
+    void Clear();
+    int Leng() const { return static_cast<int>(S.size()); }
+    int Capacity() const { return FCapacity; }
+    std::int32_t Position(int i) const { return I[static_cast<std::size_t>(i)]; }
+
+    String S;
+    std::vector<std::int32_t> I;  // FCapacity entries; the first Leng() are in use
+
+private:
+    void Grow(int needed);
+    int FCapacity = 0;
+};
+
+class TAttribute : public gui::TObject {
+public:
+    TAttribute(std::uint8_t ASym, std::int32_t AValue, const String& AName)
+        : Which(ASym), Value(AValue), Name(AName) {}
+    std::uint8_t Which;
+    std::int32_t Value;
+    String Name;
+};
+
+class TAttributeList : public TFreeList {
+public:
+    TAttribute* Attr(int Index) const { return static_cast<TAttribute*>(Items(Index)); }
+    // The first attribute with that symbol.
+    bool Find(std::uint8_t Sym, TAttribute*& T) const;
+    void AddAttribute(std::uint8_t Sym, std::int32_t Value, const String& Name) {
+        Add(new TAttribute(Sym, Value, Name));
+    }
+};
+
+class TUrlTarget : public gui::TObject {
+public:
+    TUrlTarget() = default;
+    TUrlTarget(const String& AUrl, const String& ATarget) : Url(AUrl), Target(ATarget) {}
+    // Only the parts given are replaced.
+    void Assign(const std::optional<String>& AUrl, const std::optional<String>& ATarget);
+    void Clear();
+    String Url;
+    String Target;
+};
+
+// ---- Image maps ---------------------------------------------------------------------
+
+// COORDS split into numbers (at most 301); bad numbers count as 0.
+std::vector<int> ParseCoords(const String& Coords);
+
+// The attribute values of one AREA tag, as the tokenizer delivers them.
+struct TAreaAttributes {
+    std::optional<String> Href;
+    String Shape;
+    String Coords;
+    bool NoHref = false;
+    String Target;
+};
+
+// Attribute symbols used to pick the AREA values out of an attribute list;
+// the numbering belongs to the tokenizer.
+struct TAreaSymbols {
+    std::uint8_t Href, Shape, Coords, NoHref, Target;
+};
+
+class TMapItem : public gui::TObject {
+public:
+    TMapItem();
+    ~TMapItem() override;
+    void AddArea(const TAreaAttributes& A);
+    void AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy);
+    // The link of the first area containing the point, or nullptr (the caller owns it).
+    TUrlTarget* GetURL(int X, int Y) const;
+
+    String MapName;
+    gui::TStringList Areas;        // HREF values; objects are region handles
+    gui::TStringList AreaTargets;  // one TARGET per area
+};
+
+// ---- Indents ------------------------------------------------------------------------
+
+// Pixels of indent per list level (15 while a stray list item is built).
+extern int ListIndentStep;
+
+class IndentRec : public gui::TObject {
+public:
+    int X = 0;
+    int YT = 0;  // top
+    int YB = 0;  // bottom
+    int Lev = 0; // 0 for a float, else the list level
+};
+
+class IndentManagerBasic : public gui::TObject {
+public:
+    void Clear();
+    void Reset(int Lf, int Rt);  // sets the edges, list level 0
+    int LeftIndent(int Y) const;
+    int RightSide(int Y) const;
+    // Side 1 left, 3 right; other sides add nothing.
+    void UpdateTable(int Y, int IW, int IH, int Side);
+    int ImageBottom() const;
+    void GetClearY(int& CL, int& CR) const;
+    // One below the lowest left record indented deeper than the current list level.
+    int DeeperBottom() const;
+    void SetLevel(int Y, int Level);
+    void SetLevelOne(int Y, int Level);
+    IndentRec* LeftRec(int i) const { return static_cast<IndentRec*>(L.Items(i)); }
+    IndentRec* RightRec(int i) const { return static_cast<IndentRec*>(R.Items(i)); }
+
+    int Width = 0;
+    TFreeList L;
+    TFreeList R;
+    int CurrentLevel = 0;
+    int LfEdge = 0;
+    int RtEdge = 0;
+
+private:
+    void AddLevelRecord(int Y, int Level, int Step);
+    void EndLevelsAbove(int Y, int Level);
+};
+
+// ---- Image cache ----------------------------------------------------------------------
+
+class TBitmapItem : public gui::TObject {
+public:
+    TBitmapItem(gui::TObject* AImage, gui::TBitmap* AMask, int ATransp = 0);
+    ~TBitmapItem() override;
+    gui::TObject* MImage;  // a TBitmap or a TGIFImage; owned
+    gui::TBitmap* Mask;    // owned
+    int AccessCount = 0;
+    int UsageCount = 0;
+    int Transp;  // 0 none, 1 from the page (TRANSP), 2 from the GIF
+};
+
+class TStringBitmapList : public gui::TStringList {
+public:
+    TStringBitmapList();
+    ~TStringBitmapList() override;
+    // A TBitmapItem added counts one user. A key already present is not added
+    // again: -1, and the caller keeps the object.
+    int AddObject(const String& S, gui::TObject* AObject) override;
+    void Clear() override;
+    // Resets the access count, counts one more user, returns the picture.
+    gui::TObject* GetImage(int I);
+    void DecUsage(const String& S);
+    void IncUsage(const String& S);
+    void BumpAndCheck();
+    void SetCacheCount(int N);
+    void PurgeCache();
+    int MaxCache() const { return FMaxCache; }
+    TBitmapItem* Item(int I) const { return static_cast<TBitmapItem*>(GetObject(I)); }
+
+private:
+    void Remove(int I);
+    int FMaxCache = 4;
+};
+
+// ---- Picture types and names --------------------------------------------------------
+
+enum TImageType { NoImage = 0, Bmp = 1, Gif = 2, Gif89 = 3, Png = 4, Jpg = 5 };
+
+TImageType GetImageType(const std::uint8_t* Data, std::size_t Size);
+TImageType GetImageTypeOfFile(const String& FileName);
+// The GIF89a transparent colour from the first bytes of a file (up to 790);
+// false when there is none.
+bool GetGIFTransparentColor(const std::uint8_t* Data, std::size_t Size, gui::TColor& Color);
+
+// Removes characters with codes 32 or lower from both ends.
+String Trim(const String& S);
+// A name in URL form ("file:///c|/dir/a%20b.htm") as a file name ("c:\dir\a b.htm").
+String HTMLToDos(const String& FName);
+String HTMLServerToDos(const String& FName, const String& ServerRoot);
+
+// The 256 entries of the shared palette built over the system's entries:
+// 0-9 and 246-255 kept, a 6x6x6 cube and 21 greys in between.
+void BuildSharedPaletteEntries(const gui::PALETTEENTRY System[256], gui::PALETTEENTRY Out[256]);
+
+// The viewer's JPEG picture class.
+class TJpegMod : public gui::TJPEGImage {};
+
+// ---- Module state ----------------------------------------------------------------------
+
+// Reference-counted start-up and shut-down of the shared objects.
+void HtmlSupportStartup();
+void HtmlSupportShutdown();
+int HtmlSupportStartCount();
+
+int ColorBits();                  // 4, 8 or 24
+gui::HPALETTE ThePalette();       // only when ColorBits() == 8
+TStringBitmapList* BitmapList();  // the image cache
+gui::TBitmap* DefBitmap();        // the pending picture (1002)
+gui::TBitmap* ErrorBitmap();      // 1001
+gui::TBitmap* ErrorBitmapMask();  // 1005
+gui::TMemoryStream* WaitStream(); // the wait marker
+// Registers the viewer's five cursors (1 link, 2 text, 3 up-down, 4 up,
+// 5 down) with the screen object; done at start-up when the screen exists.
+void RegisterViewerCursors();
+// Re-reads the display depth (for tests that change the simulated display).
+void RefreshDisplayDepth();
+
+// ---- Picture loading and conversion ----------------------------------------------------
+
+gui::TBitmap* GetImageMask(gui::TBitmap* Image, bool ColorValid, gui::TColor AColor);
+gui::TBitmap* ConvertImage(gui::TBitmap* Bitmap);
+gui::TBitmap* GetBitmapFromFile(const String& FileName, bool Convert);
+gui::TBitmap* GetImageAndMaskFromFile(const String& FileName, int& Transparent, gui::TBitmap*& Mask);
+gui::TBitmap* GetImageAndMaskFromStream(gui::TStream* Stream, int& Transparent, gui::TBitmap*& Mask);
+// The same picture decoding over bytes in memory (BMP, GIF, JPEG).
+gui::TBitmap* GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Convert);
+
+class TDib : public gui::TObject {
+public:
+    TDib(gui::HDC DC, gui::TBitmap* Bitmap);
+    ~TDib() override;
+    void DrawDIB(gui::HDC DC, int X, int Y, int W, int H, gui::DWORD ROP);
+    gui::HBITMAP CreateDIBmp();
+    const gui::BITMAPINFOHEADER& Header() const { return *reinterpret_cast<const gui::BITMAPINFOHEADER*>(Info.data()); }
+    int ImageSize() const { return static_cast<int>(Bits.size()); }
+
+    std::vector<std::uint8_t> Info;
+    std::vector<std::uint8_t> Bits;
+};
+
+// ---- Drawing helpers -------------------------------------------------------------------
+
+void WrapTextW(gui::TCanvas* Canvas, int X1, int Y1, int X2, int Y2, const String& S);
+int GetXExtent(gui::HDC DC, const String& S, int N);
+void RaisedRect(gui::TColor DocBackground, gui::TCanvas* Canvas, int X1, int Y1, int X2, int Y2, bool Raised);
+void FinishTransparentBitmap(gui::HDC DC, gui::TBitmap* Image, gui::TBitmap* Mask, int X, int Y, int W, int H);
+
+}  // namespace htmlview

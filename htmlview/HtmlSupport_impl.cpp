@@ -1,0 +1,427 @@
+// The parts of the support unit that need nothing of the drawing layer:
+// lists, tokens, attributes, the indent tracker, the image cache's life
+// rules, picture type detection, name conversion and the palette layout.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <limits>
+
+#include "gui/Graphics.h"
+#include "htmlview/HtmlSupport.h"
+
+namespace htmlview {
+
+using namespace gui;
+
+// ---- Lists ------------------------------------------------------------------------
+
+TFreeList::~TFreeList() {
+    TFreeList::Clear();
+}
+
+void TFreeList::Clear() {
+    // Detach first: an item's destructor must not see itself still listed.
+    std::vector<void*> items;
+    items.swap(FItems);
+    for (void* p : items) delete static_cast<TObject*>(p);
+}
+
+void TFreeList::Delete(int Index) {
+    CheckIndex(Index);
+    auto* obj = static_cast<TObject*>(FItems[static_cast<std::size_t>(Index)]);
+    TList::Delete(Index);
+    delete obj;
+}
+
+TokenObj::TokenObj() {
+    FCapacity = 300;
+    I.assign(static_cast<std::size_t>(FCapacity), 0);
+}
+
+void TokenObj::Grow(int needed) {
+    if (needed <= FCapacity) return;
+    FCapacity = needed + 50;
+    I.resize(static_cast<std::size_t>(FCapacity), 0);
+}
+
+void TokenObj::AddChar(char C, std::int32_t Ind) {
+    if (Leng() + 1 > FCapacity) {
+        FCapacity += 50;
+        I.resize(static_cast<std::size_t>(FCapacity), 0);
+    }
+    S.push_back(C);
+    I[static_cast<std::size_t>(Leng() - 1)] = Ind;
+}
+
+void TokenObj::AddString(const TokenObj& T) {
+    const int old = Leng();
+    const int add = T.Leng();
+    Grow(old + add);
+    S += T.S;
+    std::copy_n(T.I.begin(), add, I.begin() + old);
+}
+
+void TokenObj::Clear() {
+    S.clear();
+}
+
+bool TAttributeList::Find(std::uint8_t Sym, TAttribute*& T) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (Attr(i)->Which == Sym) {
+            T = Attr(i);
+            return true;
+        }
+    }
+    T = nullptr;
+    return false;
+}
+
+void TUrlTarget::Assign(const std::optional<String>& AUrl, const std::optional<String>& ATarget) {
+    if (AUrl) Url = *AUrl;
+    if (ATarget) Target = *ATarget;
+}
+
+void TUrlTarget::Clear() {
+    Url.clear();
+    Target.clear();
+}
+
+// ---- Image maps ---------------------------------------------------------------------
+
+namespace {
+
+// A whole-string decimal integer with an optional sign; anything else is 0.
+int StrToIntDef0(const String& s) {
+    std::size_t i = 0;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+    if (i >= s.size()) return 0;
+    long long v = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9') return 0;
+        v = v * 10 + (s[i] - '0');
+        if (v > std::numeric_limits<int>::max()) return 0;
+    }
+    return static_cast<int>(neg ? -v : v);
+}
+
+}  // namespace
+
+std::vector<int> ParseCoords(const String& Coords) {
+    std::vector<int> out;
+    const String s = Trim(Coords);
+    std::size_t pos = 0;
+    while (pos < s.size() && out.size() < 301) {
+        std::size_t end = s.find_first_of(", ", pos);
+        if (end == String::npos) end = s.size();
+        out.push_back(StrToIntDef0(s.substr(pos, std::min<std::size_t>(end - pos, 20))));
+        pos = end;
+        while (pos < s.size() && (s[pos] == ',' || s[pos] == ' ')) ++pos;
+    }
+    return out;
+}
+
+// ---- Indents ------------------------------------------------------------------------
+
+int ListIndentStep = 35;
+
+void IndentManagerBasic::Clear() {
+    L.Clear();
+    R.Clear();
+}
+
+void IndentManagerBasic::Reset(int Lf, int Rt) {
+    LfEdge = Lf;
+    RtEdge = Rt;
+    CurrentLevel = 0;
+}
+
+int IndentManagerBasic::LeftIndent(int Y) const {
+    int x = 0;
+    for (int i = 0; i < L.Count(); ++i) {
+        const IndentRec* r = LeftRec(i);
+        if (Y >= r->YT && Y < r->YB) x = std::max(x, r->X);
+    }
+    return x + LfEdge;
+}
+
+int IndentManagerBasic::RightSide(int Y) const {
+    int x = 0;
+    for (int i = 0; i < R.Count(); ++i) {
+        const IndentRec* r = RightRec(i);
+        if (Y >= r->YT && Y < r->YB) x = std::min(x, r->X);
+    }
+    return x + RtEdge;
+}
+
+void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
+    auto* rec = new IndentRec;
+    if (Side == 1) {
+        rec->X = LeftIndent(Y) + IW - LfEdge;
+    } else if (Side == 3) {
+        rec->X = RightSide(Y) - RtEdge - IW;
+    } else {
+        delete rec;
+        return;
+    }
+    rec->YT = Y;
+    rec->YB = Y + IH;
+    rec->Lev = 0;
+    (Side == 1 ? L : R).Add(rec);
+}
+
+int IndentManagerBasic::ImageBottom() const {
+    int b = 0;
+    for (int i = 0; i < L.Count(); ++i)
+        if (LeftRec(i)->Lev == 0) b = std::max(b, LeftRec(i)->YB);
+    for (int i = 0; i < R.Count(); ++i)
+        if (RightRec(i)->Lev == 0) b = std::max(b, RightRec(i)->YB);
+    return b;
+}
+
+void IndentManagerBasic::GetClearY(int& CL, int& CR) const {
+    CL = 0;
+    CR = 0;
+    for (int i = 0; i < L.Count(); ++i)
+        if (LeftRec(i)->Lev == 0) CL = std::max(CL, LeftRec(i)->YB + 1);
+    for (int i = 0; i < R.Count(); ++i)
+        if (RightRec(i)->Lev == 0) CR = std::max(CR, RightRec(i)->YB + 1);
+}
+
+int IndentManagerBasic::DeeperBottom() const {
+    int x0 = 0;
+    for (int i = 0; i < L.Count(); ++i) {
+        if (LeftRec(i)->Lev == CurrentLevel) {
+            x0 = LeftRec(i)->X;
+            break;
+        }
+    }
+    int b = 0;
+    for (int i = 0; i < L.Count(); ++i)
+        if (LeftRec(i)->X > x0) b = std::max(b, LeftRec(i)->YB);
+    return b + 1;
+}
+
+void IndentManagerBasic::AddLevelRecord(int Y, int Level, int Step) {
+    auto* rec = new IndentRec;
+    rec->X = LeftIndent(Y) + Step - LfEdge;
+    rec->YT = Y;
+    rec->YB = 9999999;
+    rec->Lev = Level;
+    L.Add(rec);
+}
+
+void IndentManagerBasic::EndLevelsAbove(int Y, int Level) {
+    for (int i = 0; i < L.Count(); ++i) {
+        IndentRec* r = LeftRec(i);
+        if (r->Lev > Level) {
+            r->Lev = 0;
+            r->YB = Y - 1;
+        }
+    }
+}
+
+void IndentManagerBasic::SetLevel(int Y, int Level) {
+    if (Level > CurrentLevel) {
+        for (int lv = CurrentLevel + 1; lv <= Level; ++lv) AddLevelRecord(Y, lv, ListIndentStep);
+    } else if (Level < CurrentLevel && CurrentLevel > 0) {
+        EndLevelsAbove(Y, Level);
+    }
+    CurrentLevel = Level;
+}
+
+void IndentManagerBasic::SetLevelOne(int Y, int Level) {
+    if (Level == CurrentLevel + 1)
+        AddLevelRecord(Y, Level, 15);
+    else if (Level == CurrentLevel - 1)
+        EndLevelsAbove(Y, Level);
+    CurrentLevel = Level;
+}
+
+// ---- Image cache ----------------------------------------------------------------------
+
+TBitmapItem::TBitmapItem(TObject* AImage, TBitmap* AMask, int ATransp)
+    : MImage(AImage), Mask(AMask), Transp(ATransp) {}
+
+TBitmapItem::~TBitmapItem() {
+    // Both are deleted through their virtual destructors.
+    delete MImage;
+    delete Mask;
+}
+
+TStringBitmapList::TStringBitmapList() {
+    SetSorted(true);
+}
+
+TStringBitmapList::~TStringBitmapList() {
+    TStringBitmapList::Clear();
+}
+
+int TStringBitmapList::AddObject(const String& S, TObject* AObject) {
+    int existing = 0;
+    if (Find(S, existing)) return -1;
+    if (auto* item = dynamic_cast<TBitmapItem*>(AObject)) item->UsageCount++;
+    return TStringList::AddObject(S, AObject);
+}
+
+void TStringBitmapList::Clear() {
+    std::vector<TObject*> items;
+    for (int i = 0; i < Count(); ++i) items.push_back(GetObject(i));
+    TStringList::Clear();
+    for (TObject* o : items) delete o;
+}
+
+void TStringBitmapList::Remove(int I) {
+    TObject* obj = GetObject(I);
+    Delete(I);
+    delete obj;
+}
+
+TObject* TStringBitmapList::GetImage(int I) {
+    TBitmapItem* item = Item(I);
+    item->AccessCount = 0;
+    item->UsageCount++;
+    return item->MImage;
+}
+
+void TStringBitmapList::DecUsage(const String& S) {
+    const int i = IndexOf(S);
+    if (i >= 0) Item(i)->UsageCount--;
+}
+
+void TStringBitmapList::IncUsage(const String& S) {
+    const int i = IndexOf(S);
+    if (i >= 0) Item(i)->UsageCount++;
+}
+
+void TStringBitmapList::BumpAndCheck() {
+    for (int i = Count() - 1; i >= 0; --i) {
+        TBitmapItem* item = Item(i);
+        item->AccessCount++;
+        if (item->AccessCount > FMaxCache && item->UsageCount < 1) Remove(i);
+    }
+}
+
+void TStringBitmapList::SetCacheCount(int N) {
+    for (int i = Count() - 1; i >= 0; --i) {
+        TBitmapItem* item = Item(i);
+        if (item->AccessCount > N && item->UsageCount <= 0) Remove(i);
+    }
+    FMaxCache = N;
+}
+
+void TStringBitmapList::PurgeCache() {
+    for (int i = Count() - 1; i >= 0; --i)
+        if (Item(i)->UsageCount < 1) Remove(i);
+}
+
+// ---- Picture types and names --------------------------------------------------------
+
+TImageType GetImageType(const std::uint8_t* Data, std::size_t Size) {
+    if (Size >= 4 && std::memcmp(Data, "GIF8", 4) == 0) return Size >= 5 && Data[4] == '9' ? Gif89 : Gif;
+    if (Size >= 2 && Data[0] == 'B' && Data[1] == 'M') return Bmp;
+    if (Size >= 4 && Data[0] == 137 && std::memcmp(Data + 1, "PNG", 3) == 0) return Png;
+    // FF D8 FF starts every JPEG; the fourth byte is E0 for JFIF, E1 for Exif
+    // (cameras) and others: all of them are JPEG pictures.
+    if (Size >= 4 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF) return Jpg;
+    return NoImage;
+}
+
+bool GetGIFTransparentColor(const std::uint8_t* Data, std::size_t Size, TColor& Color) {
+    const std::size_t n = std::min<std::size_t>(Size, 790);
+    if (GetImageType(Data, n) != Gif89 || n < 13) return false;
+    // Without a global table there is no colour to name.
+    if (!(Data[10] & 0x80)) return false;
+    const std::size_t off = 13 + 3 * (std::size_t{1} << ((Data[10] & 7) + 1));
+    if (off + 6 >= n) return false;
+    if (Data[off] != 33 || Data[off + 1] != 249 || !(Data[off + 3] & 1)) return false;
+    const std::size_t entry = 13 + 3 * static_cast<std::size_t>(Data[off + 6]);
+    if (entry + 2 >= off) return false;
+    Color = RGB(Data[entry], Data[entry + 1], Data[entry + 2]);
+    return true;
+}
+
+String Trim(const String& S) {
+    std::size_t b = 0, e = S.size();
+    while (b < e && static_cast<unsigned char>(S[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(S[e - 1]) <= 32) --e;
+    return S.substr(b, e - b);
+}
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::size_t FindNoCase(const String& s, const char* what) {
+    const std::size_t n = std::strlen(what);
+    for (std::size_t i = 0; i + n <= s.size(); ++i) {
+        bool match = true;
+        for (std::size_t k = 0; k < n && match; ++k)
+            match = std::tolower(static_cast<unsigned char>(s[i + k])) == what[k];
+        if (match) return i;
+    }
+    return String::npos;
+}
+
+}  // namespace
+
+String HTMLToDos(const String& FName) {
+    String s = FName;
+    for (;;) {
+        const std::size_t i = s.find('%');
+        if (i == String::npos || i == 0 || i + 2 >= s.size()) break;
+        const int hi = HexValue(s[i + 1]);
+        const int lo = HexValue(s[i + 2]);
+        if (hi < 0 || lo < 0) break;
+        s.replace(i, 3, 1, static_cast<char>(hi * 16 + lo));
+    }
+    if (s.find('/') != String::npos) {
+        std::size_t i = FindNoCase(s, "file:///");
+        if (i != String::npos) {
+            s.erase(i, 8);
+        } else if ((i = FindNoCase(s, "file://")) != String::npos) {
+            s.erase(i, 7);
+        }
+        for (char& c : s) {
+            if (c == '|') c = ':';
+            if (c == '/') c = '\\';
+        }
+    }
+    return s;
+}
+
+String HTMLServerToDos(const String& FName, const String& ServerRoot) {
+    String s = HTMLToDos(FName);
+    if (!ServerRoot.empty() && !s.empty() && s[0] == '\\') s = ServerRoot + s;
+    return s;
+}
+
+void BuildSharedPaletteEntries(const PALETTEENTRY System[256], PALETTEENTRY Out[256]) {
+    for (int i = 0; i < 256; ++i) Out[i] = System[i];
+    static constexpr int kLevels[6] = {55, 115, 165, 205, 235, 255};
+    int n = 10;
+    for (int b = 0; b < 6; ++b)
+        for (int g = 0; g < 6; ++g)
+            for (int r = 0; r < 6; ++r) {
+                if (r == 5 && g == 5 && b == 5) continue;
+                Out[n].peRed = static_cast<BYTE>(kLevels[r]);
+                Out[n].peGreen = static_cast<BYTE>(kLevels[g]);
+                Out[n].peBlue = static_cast<BYTE>(kLevels[b]);
+                Out[n].peFlags = 0;
+                ++n;
+            }
+    for (int i = 1; i <= 24; ++i) {
+        if (i == 7 || i == 15 || i == 21) continue;
+        const BYTE v = static_cast<BYTE>(130 + 5 * i);
+        Out[n].peRed = Out[n].peGreen = Out[n].peBlue = v;
+        Out[n].peFlags = 0;
+        ++n;
+    }
+}
+
+}  // namespace htmlview

@@ -1,0 +1,311 @@
+// The support unit's lists, indent tracker, cache life rules and name handling.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "htmlview/HtmlSupport.h"
+#include "htmlview/common/GifWriter.h"
+
+using namespace htmlview;
+
+namespace {
+
+int gAlive = 0;
+
+struct Counted : gui::TObject {
+    Counted() { ++gAlive; }
+    ~Counted() override { --gAlive; }
+};
+
+}  // namespace
+
+TEST(FreeList, OwnsAndFreesItsItems) {
+    gAlive = 0;
+    {
+        TFreeList list;
+        for (int i = 0; i < 5; ++i) list.Add(new Counted);
+        EXPECT_EQ(gAlive, 5);
+        list.Delete(1);
+        EXPECT_EQ(gAlive, 4);
+        EXPECT_EQ(list.Count(), 4);
+        list.Clear();
+        EXPECT_EQ(gAlive, 0);
+        list.Add(new Counted);
+        list.Add(new Counted);
+    }
+    EXPECT_EQ(gAlive, 0);
+}
+
+TEST(TokenObjTest, GrowsInStepsOfFiftyAndKeepsPositions) {
+    TokenObj t;
+    EXPECT_EQ(t.Capacity(), 300);
+    for (int i = 0; i < 300; ++i) t.AddChar('a', 1000 + i);
+    EXPECT_EQ(t.Capacity(), 300);
+    t.AddChar('b', 7);
+    EXPECT_EQ(t.Capacity(), 350);
+    EXPECT_EQ(t.Leng(), 301);
+    EXPECT_EQ(t.Position(0), 1000);
+    EXPECT_EQ(t.Position(300), 7);
+
+    TokenObj u;
+    for (int i = 0; i < 100; ++i) u.AddChar('x', i);
+    t.AddString(u);
+    EXPECT_EQ(t.Leng(), 401);
+    EXPECT_EQ(t.Capacity(), 451) << "new length plus 50";
+    EXPECT_EQ(t.Position(301), 0);
+    EXPECT_EQ(t.Position(400), 99);
+    EXPECT_EQ(t.S.substr(299, 4), "abxx");
+
+    t.Clear();
+    EXPECT_EQ(t.Leng(), 0);
+    EXPECT_EQ(t.Capacity(), 451);
+    t.AddString(u);  // fits: no growth
+    EXPECT_EQ(t.Capacity(), 451);
+    EXPECT_EQ(t.S, std::string(100, 'x'));
+}
+
+TEST(AttributeList, FindsTheFirstOfASymbolAndOwnsEntries) {
+    TAttributeList list;
+    list.AddAttribute(3, 10, "a");
+    list.AddAttribute(5, 20, "b");
+    list.AddAttribute(3, 30, "c");
+    TAttribute* t = nullptr;
+    ASSERT_TRUE(list.Find(3, t));
+    EXPECT_EQ(t->Value, 10);
+    EXPECT_EQ(t->Name, "a");
+    EXPECT_FALSE(list.Find(4, t));
+    EXPECT_EQ(t, nullptr);
+}
+
+TEST(UrlTarget, AssignReplacesOnlyTheGivenParts) {
+    TUrlTarget u;
+    EXPECT_TRUE(u.Url.empty());
+    u.Assign(String("a.htm"), String("_top"));
+    u.Assign(std::nullopt, String("main"));
+    EXPECT_EQ(u.Url, "a.htm");
+    EXPECT_EQ(u.Target, "main");
+    u.Assign(String("b.htm"), std::nullopt);
+    EXPECT_EQ(u.Url, "b.htm");
+    EXPECT_EQ(u.Target, "main");
+    u.Clear();
+    EXPECT_TRUE(u.Url.empty() && u.Target.empty());
+}
+
+TEST(Coords, SplitsAtCommasAndSpaces) {
+    EXPECT_EQ(ParseCoords("1, 2  3,4"), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(ParseCoords("  10,x,-5 ,, 7  "), (std::vector<int>{10, 0, -5, 7}));
+    EXPECT_EQ(ParseCoords(""), std::vector<int>{});
+    EXPECT_EQ(ParseCoords("99999999999"), std::vector<int>{0}) << "out of range counts as 0";
+    // Only 20 characters of a number are kept.
+    EXPECT_EQ(ParseCoords("000000000000000000012345,1"), (std::vector<int>{1, 1}));
+    String many;
+    for (int i = 0; i < 400; ++i) many += std::to_string(i) + ",";
+    auto v = ParseCoords(many);
+    ASSERT_EQ(v.size(), 301u);
+    EXPECT_EQ(v[300], 300);
+}
+
+TEST(IndentManager, FloatsNarrowTheLineWhileTheirBandLasts) {
+    IndentManagerBasic m;
+    m.Reset(10, 500);
+    EXPECT_EQ(m.LeftIndent(0), 10);
+    EXPECT_EQ(m.RightSide(0), 500);
+    m.UpdateTable(0, 100, 50, 1);   // left float, 100 wide, y 0..50
+    m.UpdateTable(20, 40, 10, 1);   // another left float beside it
+    m.UpdateTable(5, 60, 100, 3);   // right float
+    m.UpdateTable(5, 60, 100, 2);   // other sides add nothing
+    EXPECT_EQ(m.L.Count(), 2);
+    EXPECT_EQ(m.R.Count(), 1);
+    EXPECT_EQ(m.LeftIndent(0), 110);
+    EXPECT_EQ(m.LeftIndent(25), 150);
+    EXPECT_EQ(m.LeftIndent(30), 110) << "bottom excluded";
+    EXPECT_EQ(m.LeftIndent(50), 10);
+    EXPECT_EQ(m.RightSide(4), 500);
+    EXPECT_EQ(m.RightSide(5), 440);
+    EXPECT_EQ(m.RightSide(105), 500);
+    EXPECT_EQ(m.ImageBottom(), 105);
+    int cl = 0, cr = 0;
+    m.GetClearY(cl, cr);
+    EXPECT_EQ(cl, 51);
+    EXPECT_EQ(cr, 106);
+    m.Clear();
+    EXPECT_EQ(m.ImageBottom(), 0);
+    m.GetClearY(cl, cr);
+    EXPECT_EQ(cl, 0);
+    EXPECT_EQ(cr, 0);
+}
+
+TEST(IndentManager, ListLevelsIndentAndEnd) {
+    IndentManagerBasic m;
+    m.Reset(0, 400);
+    m.SetLevel(10, 2);
+    ASSERT_EQ(m.L.Count(), 2);
+    EXPECT_EQ(m.LeftIndent(10), 70);
+    EXPECT_EQ(m.LeftRec(1)->Lev, 2);
+    EXPECT_EQ(m.LeftRec(1)->YB, 9999999);
+    EXPECT_EQ(m.ImageBottom(), 0) << "list records are no floats";
+    m.SetLevel(40, 1);
+    EXPECT_EQ(m.CurrentLevel, 1);
+    EXPECT_EQ(m.LeftRec(1)->Lev, 0);
+    EXPECT_EQ(m.LeftRec(1)->YB, 39);
+    EXPECT_EQ(m.LeftIndent(40), 35);
+    EXPECT_EQ(m.DeeperBottom(), 40) << "one below the ended level 2";
+    m.SetLevel(50, 0);
+    EXPECT_EQ(m.LeftIndent(60), 0);
+
+    // A stray item raises by one with a 15 pixel step; bigger jumps only store.
+    IndentManagerBasic s;
+    s.Reset(5, 400);
+    s.SetLevelOne(0, 1);
+    EXPECT_EQ(s.LeftIndent(0), 20);
+    s.SetLevelOne(0, 3);
+    EXPECT_EQ(s.L.Count(), 1);
+    EXPECT_EQ(s.CurrentLevel, 3);
+    s.SetLevelOne(8, 2);
+    EXPECT_EQ(s.LeftRec(0)->YB, 9999999) << "level 1 is not deeper than 2";
+    s.CurrentLevel = 1;
+    s.SetLevelOne(8, 0);
+    EXPECT_EQ(s.LeftRec(0)->YB, 7);
+
+    ListIndentStep = 15;
+    IndentManagerBasic t;
+    t.SetLevel(0, 1);
+    EXPECT_EQ(t.LeftIndent(0), 15);
+    ListIndentStep = 35;
+}
+
+TEST(ImageCache, LifeRules) {
+    gAlive = 0;
+    {
+        TStringBitmapList cache;
+        EXPECT_EQ(cache.MaxCache(), 4);
+        auto* used = new TBitmapItem(new Counted, nullptr);
+        auto* unused = new TBitmapItem(new Counted, nullptr);
+        ASSERT_GE(cache.AddObject("USED.GIF", used), 0);
+        ASSERT_GE(cache.AddObject("UNUSED.GIF", unused), 0);
+        EXPECT_EQ(used->UsageCount, 1);
+        auto* dup = new TBitmapItem(new Counted, nullptr);
+        EXPECT_EQ(cache.AddObject("USED.GIF", dup), -1) << "a key is cached once";
+        EXPECT_EQ(dup->UsageCount, 0);
+        delete dup;
+
+        cache.DecUsage("UNUSED.GIF");  // its page went away
+        cache.DecUsage("NOT THERE");
+        for (int load = 1; load <= 4; ++load) {
+            cache.BumpAndCheck();
+            EXPECT_EQ(cache.Count(), 2) << load;
+        }
+        cache.BumpAndCheck();  // access count 5 > 4, nobody uses it
+        ASSERT_EQ(cache.Count(), 1);
+        EXPECT_EQ(cache.Strings(0), "USED.GIF");
+        for (int load = 0; load < 50; ++load) cache.BumpAndCheck();
+        EXPECT_EQ(cache.Count(), 1) << "a picture in use survives any number of loads";
+
+        int i = cache.IndexOf("USED.GIF");
+        EXPECT_EQ(cache.GetImage(i), used->MImage);
+        EXPECT_EQ(used->AccessCount, 0);
+        EXPECT_EQ(used->UsageCount, 2);
+        cache.DecUsage("USED.GIF");
+        cache.DecUsage("USED.GIF");
+        // ImageCacheCount 0: dropped at the next load.
+        cache.SetCacheCount(0);
+        EXPECT_EQ(cache.Count(), 1) << "access count 0 is not above 0";
+        cache.BumpAndCheck();
+        EXPECT_EQ(cache.Count(), 0);
+        EXPECT_EQ(gAlive, 0);
+
+        // Purge drops everything unused at once; SetCacheCount drops the stale.
+        cache.SetCacheCount(5);
+        cache.AddObject("A", new TBitmapItem(new Counted, nullptr));
+        cache.AddObject("B", new TBitmapItem(new Counted, nullptr));
+        cache.AddObject("C", new TBitmapItem(new Counted, nullptr));
+        cache.DecUsage("A");
+        cache.DecUsage("B");
+        cache.BumpAndCheck();
+        cache.BumpAndCheck();
+        cache.SetCacheCount(1);
+        EXPECT_EQ(cache.Count(), 1);
+        EXPECT_EQ(cache.Strings(0), "C");
+        cache.AddObject("D", new TBitmapItem(new Counted, nullptr));
+        cache.DecUsage("D");
+        cache.PurgeCache();
+        EXPECT_EQ(cache.Count(), 1);
+        EXPECT_EQ(gAlive, 1);
+    }
+    EXPECT_EQ(gAlive, 0) << "the cache frees its entries";
+}
+
+TEST(ImageType, FromTheFirstBytes) {
+    auto type = [](std::vector<std::uint8_t> b) { return GetImageType(b.data(), b.size()); };
+    EXPECT_EQ(type({'G', 'I', 'F', '8', '9', 'a'}), Gif89);
+    EXPECT_EQ(type({'G', 'I', 'F', '8', '7', 'a'}), Gif);
+    EXPECT_EQ(type({'B', 'M', 0, 0}), Bmp);
+    EXPECT_EQ(type({137, 'P', 'N', 'G', 13, 10}), Png);
+    EXPECT_EQ(type({0xFF, 0xD8, 0xFF, 0xE0}), Jpg);
+    EXPECT_EQ(type({0xFF, 0xD8, 0xFF, 0xE1}), Jpg) << "Exif pictures are JPEG as well";
+    EXPECT_EQ(type({0xFF, 0xD8}), NoImage);
+    EXPECT_EQ(type({'G', 'I'}), NoImage);
+    EXPECT_EQ(type({}), NoImage);
+}
+
+TEST(ImageType, GifTransparentColourNeedsA89aControlBlockAfterTheTable) {
+    testgif::Gif g;
+    g.width = 2;
+    g.height = 1;
+    g.globalTable = {{1, 2, 3}, {40, 50, 60}};
+    testgif::Frame f;
+    f.width = 2;
+    f.height = 1;
+    f.pixels = {0, 1};
+    f.gce = true;
+    f.transparent = true;
+    f.transparentIndex = 1;
+    g.frames = {f};
+    auto b = g.Encode();
+    gui::TColor c = 0;
+    ASSERT_TRUE(GetGIFTransparentColor(b.data(), b.size(), c));
+    EXPECT_EQ(c, gui::RGB(40, 50, 60));
+    g.version89 = false;
+    b = g.Encode();
+    EXPECT_FALSE(GetGIFTransparentColor(b.data(), b.size(), c)) << "GIF87a never";
+    g.version89 = true;
+    g.frames[0].transparent = false;
+    b = g.Encode();
+    EXPECT_FALSE(GetGIFTransparentColor(b.data(), b.size(), c));
+    g.frames[0].transparent = true;
+    b = g.Encode();
+    EXPECT_FALSE(GetGIFTransparentColor(b.data(), 20, c)) << "cut short";
+}
+
+TEST(Names, UrlFormToFileName) {
+    EXPECT_EQ(HTMLToDos("file:///c|/music/bio.htm"), "c:\\music\\bio.htm");
+    EXPECT_EQ(HTMLToDos("FILE://d|/x/y.gif"), "d:\\x\\y.gif");
+    EXPECT_EQ(HTMLToDos("my%20page.htm"), "my page.htm");
+    EXPECT_EQ(HTMLToDos("%20start.htm"), "%20start.htm") << "a % at the start is kept";
+    EXPECT_EQ(HTMLToDos("a%zz%20b"), "a%zz%20b") << "a bad pair stops the decoding";
+    EXPECT_EQ(HTMLToDos("ab%2"), "ab%2");
+    EXPECT_EQ(HTMLToDos("plain.htm"), "plain.htm");
+    EXPECT_EQ(HTMLServerToDos("/docs/a.htm", "c:\\root"), "c:\\root\\docs\\a.htm");
+    EXPECT_EQ(HTMLServerToDos("docs/a.htm", "c:\\root"), "docs\\a.htm");
+    EXPECT_EQ(Trim(String("\t\r\n a b \x01")), "a b");
+}
+
+TEST(SharedPalette, CubeAndGreysBetweenTheStaticColours) {
+    gui::PALETTEENTRY sys[256] = {}, out[256];
+    for (int i = 0; i < 256; ++i) sys[i].peRed = static_cast<std::uint8_t>(i);
+    BuildSharedPaletteEntries(sys, out);
+    for (int i : {0, 9, 246, 255}) EXPECT_EQ(out[i].peRed, i);
+    auto rgb = [&](int i) { return std::vector<int>{out[i].peRed, out[i].peGreen, out[i].peBlue}; };
+    EXPECT_EQ(rgb(10), (std::vector<int>{55, 55, 55}));
+    EXPECT_EQ(rgb(11), (std::vector<int>{115, 55, 55})) << "red varies fastest";
+    EXPECT_EQ(rgb(16), (std::vector<int>{55, 115, 55}));
+    EXPECT_EQ(rgb(224), (std::vector<int>{235, 255, 255})) << "white is left out of the cube";
+    EXPECT_EQ(rgb(225), (std::vector<int>{135, 135, 135}));
+    EXPECT_EQ(rgb(245), (std::vector<int>{250, 250, 250}));
+    for (int i = 225; i <= 245; ++i) {
+        EXPECT_NE(out[i].peRed, 165);
+        EXPECT_NE(out[i].peRed, 205);
+        EXPECT_NE(out[i].peRed, 235);
+    }
+}
