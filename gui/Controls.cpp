@@ -399,20 +399,27 @@ void TGraphicControl::Dispatch(TMessage& M) {
     TControl::Dispatch(M);
 }
 
+// Binds a canvas to a device context for the length of one paint, and
+// unbinds it even when the paint throws (the DC dies right after).
+namespace {
+struct CanvasBinding {
+    TCanvas& c;
+    CanvasBinding(TCanvas& canvas, HDC dc) : c(canvas) {
+        c.Lock();
+        c.SetHandle(dc);
+    }
+    ~CanvasBinding() {
+        c.SetHandle(nullptr);
+        c.Unlock();
+    }
+};
+}  // namespace
+
 void TGraphicControl::WMPaint(TMessage& M) {
     HDC dc = reinterpret_cast<HDC>(M.WParam);
     if (!dc) return;
-    FCanvas->Lock();
-    try {
-        FCanvas->SetHandle(dc);
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    CanvasBinding bind(*FCanvas, dc);
+    Paint();
 }
 
 void TGraphicControl::Update() { TControl::Update(); }
@@ -1054,17 +1061,8 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), FCanva
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc) {
-    FCanvas->Lock();
-    try {
-        FCanvas->SetHandle(dc);
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    CanvasBinding bind(*FCanvas, dc);
+    Paint();
 }
 
 void TCustomControl::Paint() {}
