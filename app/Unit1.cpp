@@ -1,6 +1,5 @@
 #include "app/Unit1.h"
 
-#include <cstring>
 #include <vector>
 
 #include "app/Catalogue.h"
@@ -28,27 +27,6 @@ constexpr ButtonPlace kButtonPlaces[app::kArtistCount] = {
     {-1, 235, 218, 38}, {-1, 267, 218, 30}, {-1, 295, 218, 30}, {-1, 323, 218, 30}, {-1, 351, 218, 30},
 };
 
-// The region scan reads the mask's bits (0 = inside), while a one-bit BMP
-// may come in with its palette in either order. Rebuilding the bits from the
-// pixels' colours makes black the inside whatever the file's palette.
-void NormaliseMask(TBitmap* Mask) {
-    const int w = Mask->Width();
-    const int h = Mask->Height();
-    std::vector<std::vector<bool>> inside(static_cast<std::size_t>(h), std::vector<bool>(static_cast<std::size_t>(w)));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) inside[y][x] = (Mask->Canvas()->Pixels(x, y) & 0xFFFFFF) == 0;
-    TBitmap bits;
-    bits.SetPixelFormat(pf1bit);
-    bits.SetSize(w, h);
-    for (int y = 0; y < h; ++y) {
-        auto* row = static_cast<std::uint8_t*>(bits.ScanLine(y));
-        std::memset(row, 0xFF, static_cast<std::size_t>((w + 7) / 8));
-        for (int x = 0; x < w; ++x)
-            if (inside[y][x]) row[x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x % 8)));
-    }
-    Mask->Assign(&bits);
-}
-
 String Upper(std::string_view s) {
     String r(s);
     for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -69,10 +47,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     app::LoadArtworkBitmap("MENU_BACK", SwImage1->Picture()->Bitmap());
     {
         TBitmap mask;
-        if (app::LoadArtworkBitmap("MENU_MASK", &mask)) {
-            NormaliseMask(&mask);
-            SwImage1->SetMask(&mask);
-        }
+        if (app::LoadArtworkBitmap("MENU_MASK", &mask)) SwImage1->SetMask(&mask);
     }
     SwImage1->SetCombineMode(shapedwin::cmOR);
     SwImage1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { SwImage1MouseMove(s, sh, x, y); };

@@ -472,6 +472,53 @@ HBITMAP CreateBitmapFromImage(const QImage& img) { return NewBitmapFromImage(img
 // ---- BMP files ---------------------------------------------------------------------
 namespace {
 
+// Uncompressed 1-, 4- and 8-bit files are read here, not through Qt: Qt
+// normalises two-colour tables (it may swap the entries and invert the bits),
+// and callers rely on the file's own indexes (a mask's index 0 is black).
+// Returns null for anything else.
+BitmapObj* ReadPalettedBmp(const std::uint8_t* data, std::size_t size, std::uint32_t hdrSize, int bitCount,
+                           long long w, long long h) {
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8) return nullptr;
+    std::size_t entrySize = 4;
+    std::size_t colours = std::size_t{1} << bitCount;
+    if (hdrSize == 12) {
+        entrySize = 3;
+    } else {
+        if (size < 14 + 40) return nullptr;
+        if (Rd32(data + 30) != BI_RGB) return nullptr;  // run-length files go through Qt
+        const std::uint32_t used = Rd32(data + 46);
+        if (used != 0 && used < colours) colours = used;
+    }
+    const std::size_t tableAt = 14 + static_cast<std::size_t>(hdrSize);
+    if (hdrSize > size || tableAt + colours * entrySize > size) throw EInvalidGraphic("Bitmap image is not valid");
+    const std::size_t width = static_cast<std::size_t>(w);
+    const std::size_t height = static_cast<std::size_t>(std::llabs(h));
+    const std::size_t fileStride = ((width * static_cast<std::size_t>(bitCount) + 31) / 32) * 4;
+    const std::size_t pixelsAt = Rd32(data + 10);
+    if (pixelsAt > size || fileStride * height > size - pixelsAt) throw EInvalidGraphic("Bitmap image is not valid");
+
+    std::vector<QRgb> table(static_cast<std::size_t>(TableSizeFor(bitCount)), qRgb(0, 0, 0));
+    for (std::size_t i = 0; i < colours; ++i) {
+        const std::uint8_t* e = data + tableAt + i * entrySize;
+        table[i] = qRgb(e[2], e[1], e[0]);
+    }
+    auto* b = new BitmapObj;
+    b->width = static_cast<int>(width);
+    b->height = static_cast<int>(height);
+    b->bpp = bitCount;
+    b->table = std::move(table);
+    const std::size_t st = static_cast<std::size_t>(b->stride());
+    b->dib.assign(st * height, 0);
+    const bool bottomUp = h > 0;
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::size_t fileRow = bottomUp ? height - 1 - y : y;
+        std::memcpy(b->dib.data() + y * st, data + pixelsAt + fileRow * fileStride, std::min(st, fileStride));
+    }
+    b->dibValid = true;
+    b->rgbValid = false;
+    return b;
+}
+
 // Reads a BMP file: the picture and the depth it was stored with.
 BitmapObj* ReadBmp(const std::uint8_t* data, std::size_t size) {
     if (size < 26 || data[0] != 'B' || data[1] != 'M') throw EInvalidGraphic("Bitmap image is not valid");
@@ -490,6 +537,7 @@ BitmapObj* ReadBmp(const std::uint8_t* data, std::size_t size) {
         throw EInvalidGraphic("Bitmap image is not valid");
     }
     if (!SaneSize(w, std::llabs(h))) throw EInvalidGraphic("Bitmap image is not valid");
+    if (BitmapObj* b = ReadPalettedBmp(data, size, hdrSize, bitCount, w, h)) return b;
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QBuffer buf(&bytes);
     buf.open(QIODevice::ReadOnly);

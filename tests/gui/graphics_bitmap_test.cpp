@@ -451,3 +451,43 @@ TEST(GraphicsBitmap, DamagedBmpFilesNeverCrash) {
         }
     }
 }
+
+// A two-colour file's own indexes survive loading: masks rely on index 0
+// being the file's first colour, whatever that colour is.
+TEST(GraphicsBitmap, TwoColourFilesKeepTheirIndexesAndPalette) {
+    for (bool whiteFirst : {false, true}) {
+        // 3 x 2, bottom-up: bottom row 1,0,1; top row 0,1,1.
+        std::vector<std::uint8_t> f = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0};
+        std::vector<std::uint8_t> info(40, 0);
+        info[0] = 40;
+        info[4] = 3;
+        info[8] = 2;
+        info[12] = 1;
+        info[14] = 1;
+        f.insert(f.end(), info.begin(), info.end());
+        const std::uint8_t black[4] = {0, 0, 0, 0}, white[4] = {255, 255, 255, 0};
+        f.insert(f.end(), whiteFirst ? white : black, (whiteFirst ? white : black) + 4);
+        f.insert(f.end(), whiteFirst ? black : white, (whiteFirst ? black : white) + 4);
+        const std::uint8_t rows[8] = {0xA0, 0, 0, 0, 0x60, 0, 0, 0};
+        f.insert(f.end(), rows, rows + 8);
+        f[2] = static_cast<std::uint8_t>(f.size());
+        WriteFile("two_colour.bmp", f);
+
+        TBitmap b;
+        b.LoadFromFile("two_colour.bmp");
+        ASSERT_EQ(b.PixelFormat(), pf1bit);
+        PALETTEENTRY pe[2];
+        ASSERT_EQ(GetPaletteEntries(b.Palette(), 0, 2, pe), 2u);
+        EXPECT_EQ(pe[0].peRed, whiteFirst ? 255 : 0);
+        EXPECT_EQ(pe[1].peRed, whiteFirst ? 0 : 255);
+        EXPECT_EQ(static_cast<std::uint8_t*>(b.ScanLine(0))[0] & 0xE0, 0x60);
+        EXPECT_EQ(static_cast<std::uint8_t*>(b.ScanLine(1))[0] & 0xE0, 0xA0);
+        const TColor one = whiteFirst ? clBlack : clWhite;
+        const TColor zero = whiteFirst ? clWhite : clBlack;
+        EXPECT_EQ(b.Canvas()->Pixels(0, 0) & 0xFFFFFF, zero);
+        EXPECT_EQ(b.Canvas()->Pixels(1, 0) & 0xFFFFFF, one);
+        EXPECT_EQ(b.Canvas()->Pixels(0, 1) & 0xFFFFFF, one);
+        EXPECT_EQ(b.Canvas()->Pixels(1, 1) & 0xFFFFFF, zero);
+        std::remove("two_colour.bmp");
+    }
+}
