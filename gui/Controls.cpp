@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <array>
+
 #include <algorithm>
 
 #include "gui/Forms.h"
@@ -655,7 +657,9 @@ void TWinControl::InvalidateRect(const TRect& R) {
 void TWinControl::UpdateBackBuffer() {
     if (!FWidget) return;
     FWidget->EnsureBuffer();
-    FWidget->dirty &= QRegion(QRect(QPoint(0, 0), FWidget->back.size()));
+    if (FWidget->dirty.isEmpty()) return;
+    const QRect all(QPoint(0, 0), FWidget->back.size());
+    if (!all.contains(FWidget->dirty.boundingRect())) FWidget->dirty &= QRegion(all);
     if (FWidget->dirty.isEmpty()) return;
     QRegion rgn = FWidget->dirty;
     FWidget->dirty = QRegion();
@@ -689,13 +693,25 @@ void TWinControl::PaintHandler(HDC dc) {
 void TWinControl::PaintWindow(HDC) {}
 
 void TWinControl::PaintControls(HDC dc, TControl* First) {
-    auto snapshot = FControls;
-    auto it = snapshot.begin();
-    if (First) {
-        it = std::find(snapshot.begin(), snapshot.end(), First);
-        if (it == snapshot.end()) it = snapshot.begin();
+    // A paint may add or remove controls, so it walks a copy; a small one
+    // stays on the stack (this runs on every timer tick).
+    std::array<TControl*, 32> small;
+    std::vector<TControl*> large;
+    TControl** begin = small.data();
+    const std::size_t n = FControls.size();
+    if (n <= small.size()) {
+        std::copy(FControls.begin(), FControls.end(), small.begin());
+    } else {
+        large = FControls;
+        begin = large.data();
     }
-    for (; it != snapshot.end(); ++it) {
+    TControl** end = begin + n;
+    TControl** it = begin;
+    if (First) {
+        it = std::find(begin, end, First);
+        if (it == end) it = begin;
+    }
+    for (; it != end; ++it) {
         TControl* c = *it;
         if (!c->IsGraphic() || !c->Visible()) continue;
         if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;

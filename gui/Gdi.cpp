@@ -8,8 +8,10 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
+#include <mutex>
 #include <utility>
 #include <cstdlib>
 #include <cstring>
@@ -229,6 +231,22 @@ BrushFill MakeBrushFill(HDC dc, HBRUSH hb, QPoint off) {
     return f;
 }
 
+// Fills one rectangle (surface coordinates, already clipped) with a brush.
+void FillClippedRect(QImage& img, const QRect& rc, const BrushFill& f, int rop2) {
+    for (int y = rc.top(); y <= rc.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        if (f.kind == BrushFill::Solid && (rop2 < 0 || rop2 == R2_COPYPEN)) {
+            std::fill(line + rc.left(), line + rc.right() + 1, f.color | 0xFF000000u);
+            continue;
+        }
+        for (int x = rc.left(); x <= rc.right(); ++x) {
+            QRgb c;
+            if (!f.at(x, y, c)) continue;
+            line[x] = rop2 < 0 ? (c | 0xFF000000u) : Rop2(rop2, c, line[x]);
+        }
+    }
+}
+
 // Fills a region (surface coordinates) with a brush through a binary raster op
 // (rop2 < 0: plain copy, as for FillRect).
 void FillRegionWithBrush(DrawTarget& t, const QRegion& area, const BrushFill& f, int rop2) {
@@ -236,26 +254,19 @@ void FillRegionWithBrush(DrawTarget& t, const QRegion& area, const BrushFill& f,
     QRegion r = area & t.clip;
     if (r.isEmpty()) return;
     t.touched |= r.boundingRect();
-    QImage& img = *t.img;
-    for (const QRect& rc : r) {
-        for (int y = rc.top(); y <= rc.bottom(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-            if (f.kind == BrushFill::Solid && (rop2 < 0 || rop2 == R2_COPYPEN)) {
-                std::fill(line + rc.left(), line + rc.right() + 1, f.color | 0xFF000000u);
-                continue;
-            }
-            for (int x = rc.left(); x <= rc.right(); ++x) {
-                QRgb c;
-                if (!f.at(x, y, c)) continue;
-                line[x] = rop2 < 0 ? (c | 0xFF000000u) : Rop2(rop2, c, line[x]);
-            }
-        }
-    }
+    for (const QRect& rc : r) FillClippedRect(*t.img, rc, f, rop2);
 }
 
+// Clips against each rectangle of the clip region in turn instead of building
+// the intersection region: fills happen on every timer tick and must not allocate.
 void FillRectWithBrush(DrawTarget& t, const QRect& r, const BrushFill& f, int rop2) {
-    if (r.isEmpty()) return;
-    FillRegionWithBrush(t, QRegion(r), f, rop2);
+    if (r.isEmpty() || f.kind == BrushFill::None || !t.ok()) return;
+    for (const QRect& c : t.clip) {
+        const QRect rc = c & r;
+        if (rc.isEmpty()) continue;
+        t.touched |= rc;
+        FillClippedRect(*t.img, rc, f, rop2);
+    }
 }
 
 // ---- Pens ------------------------------------------------------------------------------
@@ -564,12 +575,29 @@ QRegion DCClipRegion(HDC dc) {
     if (dc->clipCacheValid && dc->clipCacheSize == sz) return dc->clipCache;
     QRect all(QPoint(0, 0), sz);
     if (dc->hasVisible) all &= dc->visible;
-    QRegion r(all);
-    if (dc->st.hasClip) r &= dc->st.clip.translated(dc->origin);
+    QRegion r;
+    if (!dc->st.hasClip) {
+        r = RectRegion(dc, all);
+    } else if (dc->st.clip.rectCount() <= 1) {
+        r = RectRegion(dc, all & dc->st.clip.boundingRect().translated(dc->origin));
+    } else {
+        r = QRegion(all) & dc->st.clip.translated(dc->origin);
+    }
     dc->clipCache = r;
     dc->clipCacheSize = sz;
     dc->clipCacheValid = true;
     return r;
+}
+
+QRegion RectRegion(HDC dc, const QRect& r) {
+    if (r.isEmpty()) return QRegion();
+    for (const QRegion& q : dc->rectRegions) {
+        if (q.rectCount() == 1 && q.boundingRect() == r) return q;
+    }
+    QRegion& slot = dc->rectRegions[dc->rectRegionNext];
+    dc->rectRegionNext = (dc->rectRegionNext + 1) % dc->rectRegions.size();
+    slot = QRegion(r);
+    return slot;
 }
 
 bool PreparePainter(HDC dc, QPainter& painter) {
@@ -677,13 +705,20 @@ bool BlitCore(HDC dst, int x, int y, int w, int h, const BlitSource* src, int sx
         return s;
     };
 
-    QRegion area = QRegion(d) & t.clip;
-    if (area.isEmpty()) return true;
-    t.touched |= area.boundingRect();
-    std::vector<int> xmap;
-    for (const QRect& rc : area) {
+    // The clip's rectangles are disjoint, so each one's share of d is drawn in
+    // turn; no intersection region and, for common widths, no heap column map.
+    std::array<int, 1024> xmapSmall;
+    std::vector<int> xmapLarge;
+    for (const QRect& clipRect : t.clip) {
+        const QRect rc = clipRect & d;
+        if (rc.isEmpty()) continue;
+        t.touched |= rc;
+        int* xmap = xmapSmall.data();
         if (needSrc) {
-            xmap.resize(static_cast<std::size_t>(rc.width()));
+            if (static_cast<std::size_t>(rc.width()) > xmapSmall.size()) {
+                xmapLarge.resize(static_cast<std::size_t>(rc.width()));
+                xmap = xmapLarge.data();
+            }
             for (int xx = rc.left(); xx <= rc.right(); ++xx) {
                 int i = xx - d.left();
                 if (flipX) i = dw - 1 - i;
@@ -743,8 +778,33 @@ void SetDisplayColorDepth(int bitsPerPixel) {
 int GetDisplayColorDepth() { return g_displayDepth; }
 
 // ---- Device contexts ------------------------------------------------------------------
+// Freed DCs kept for reuse, with their saved-state capacity and rectangle
+// regions: every synchronous repaint makes and frees one.
+namespace {
+// Trivially destructible on purpose: DCs may still be freed while statics are
+// torn down at exit.
+struct DCPool {
+    std::array<HDC, 8> dcs{};
+    std::size_t count = 0;
+};
+DCPool& FreeDCs() {
+    static DCPool p;
+    return p;
+}
+std::mutex& FreeDCsMutex() {
+    static std::mutex m;
+    return m;
+}
+}  // namespace
+
 static HDC NewDC(DCKind kind) {
-    HDC dc = new HDC__;
+    HDC dc = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(FreeDCsMutex());
+        auto& p = FreeDCs();
+        if (p.count > 0) dc = p.dcs[--p.count];
+    }
+    if (dc == nullptr) dc = new HDC__;
     dc->kind = kind;
     dc->st.pen = AsPen(StockObject(BLACK_PEN));
     dc->st.brush = AsBrush(StockObject(WHITE_BRUSH));
@@ -763,6 +823,15 @@ BOOL DeleteDC(HDC dc) {
     if (dc == nullptr) return FALSE;
     for (const auto& s : dc->saved) ReleaseState(s);
     ReleaseState(dc->st);
+    dc->reset();
+    {
+        std::lock_guard<std::mutex> lock(FreeDCsMutex());
+        auto& p = FreeDCs();
+        if (p.count < p.dcs.size()) {
+            p.dcs[p.count++] = dc;
+            return TRUE;
+        }
+    }
     delete dc;
     return TRUE;
 }

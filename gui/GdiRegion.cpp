@@ -215,7 +215,11 @@ QRect LogicalToDevice(HDC dc, int l, int t, int r, int b) {
 
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
     if (dc == nullptr) return ERROR;
-    return SetClip(dc, CurrentClip(dc) & LogicalToDevice(dc, left, top, right, bottom));
+    const QRegion cur = CurrentClip(dc);
+    const QRect r = LogicalToDevice(dc, left, top, right, bottom);
+    // A rectangle within a rectangle: no new region needed (paints do this per control).
+    if (cur.rectCount() <= 1) return SetClip(dc, RectRegion(dc, cur.boundingRect() & r));
+    return SetClip(dc, cur & r);
 }
 
 int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {

@@ -484,10 +484,15 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source,
     const int sw = source.Width(), sh = source.Height();
     if (sw == 0 || sh == 0) return;
     // The source stretched to the destination size, as the copy will place it.
-    QImage stretched(dw, dh, QImage::Format_RGB32);
+    // Both buffers are kept between calls (buttons and meters copy per paint);
+    // nothing below can re-enter this function.
+    static QImage stretched;
+    static std::vector<QRect> runs;
+    if (stretched.width() != dw || stretched.height() != dh) stretched = QImage(dw, dh, QImage::Format_RGB32);
+    if (stretched.isNull()) throw EOutOfResources("Out of Resources");
+    runs.clear();
     const QImage& src = ImageOf(bitmap);
     const QRgb key = ResolveColor(FHandle, ColorToRef(color)) & 0xFFFFFF;
-    std::vector<QRect> runs;
     for (int y = 0; y < dh; ++y) {
         int sy = source.Top + static_cast<int>(static_cast<long long>(y) * sh / dh);
         auto* out = reinterpret_cast<QRgb*>(stretched.scanLine(y));
@@ -521,6 +526,9 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source,
         FillRgn(FHandle, rgn, FBrush.Handle());
         DeleteObject(rgn);
     }
+    // Only small scratch buffers are worth keeping.
+    if (static_cast<long long>(dw) * dh > 256 * 256) stretched = QImage();
+    if (runs.capacity() > 4096) std::vector<QRect>().swap(runs);
     Changed();
 }
 

@@ -13,7 +13,10 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <vector>
 
 #include "gui/Gdi.h"
@@ -35,15 +38,59 @@ inline COLORREF FromQRgb(QRgb c) { return static_cast<COLORREF>(RGB(qRed(c), qGr
 inline QRect ToQRect(const RECT& r) { return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)); }
 inline RECT FromQRect(const QRect& r) { return RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
 
+// Keeps a few freed blocks of one size for reuse: canvases re-create their
+// pen and brush handles on every colour change, many times per timer tick.
+template <typename T>
+struct Recycled {
+    static void* operator new(std::size_t n) {
+        if (n == sizeof(T)) {
+            std::lock_guard<std::mutex> lock(mutex());
+            auto& p = pool();
+            if (p.count > 0) return p.blocks[--p.count];
+        }
+        return ::operator new(n);
+    }
+    static void operator delete(void* ptr, std::size_t n) {
+        if (ptr == nullptr) return;
+        if (n == sizeof(T)) {
+            std::lock_guard<std::mutex> lock(mutex());
+            auto& p = pool();
+            if (p.count < p.blocks.size()) {
+                p.blocks[p.count++] = ptr;
+                return;
+            }
+        }
+        ::operator delete(ptr);
+    }
+
+private:
+    struct Pool {
+        std::array<void*, 16> blocks{};
+        std::size_t count = 0;
+    };
+    static Pool& pool() {
+        static Pool p;
+        return p;
+    }
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+};
+
 // ---- Objects -------------------------------------------------------------------
-struct PenObj : HPEN__ {
+struct PenObj : HPEN__, Recycled<PenObj> {
+    using Recycled<PenObj>::operator new;
+    using Recycled<PenObj>::operator delete;
     PenObj() : HPEN__(GdiKind::Pen) {}
     int style = PS_SOLID;
     int width = 1;
     COLORREF color = 0;
 };
 
-struct BrushObj : HBRUSH__ {
+struct BrushObj : HBRUSH__, Recycled<BrushObj> {
+    using Recycled<BrushObj>::operator new;
+    using Recycled<BrushObj>::operator delete;
     BrushObj() : HBRUSH__(GdiKind::Brush) {}
     UINT style = BS_SOLID;
     COLORREF color = 0;
@@ -86,7 +133,9 @@ struct PaletteObj : HPALETTE__ {
     std::vector<PALETTEENTRY> entries;
 };
 
-struct RegionObj : HRGN__ {
+struct RegionObj : HRGN__, Recycled<RegionObj> {
+    using Recycled<RegionObj>::operator new;
+    using Recycled<RegionObj>::operator delete;
     RegionObj() : HRGN__(GdiKind::Region) {}
     QRegion rgn;
 };
@@ -170,6 +219,25 @@ struct HDC__ {
     QRegion clipCache;
     QSize clipCacheSize{-1, -1};
     bool clipCacheValid = false;
+    // Single-rectangle regions made for this DC, kept for reuse: painting a
+    // control clips to the same few rectangles again and again.
+    std::array<QRegion, 6> rectRegions;
+    std::size_t rectRegionNext = 0;
+
+    // Back to the state of a new DC, keeping allocated capacity (DCs are reused).
+    void reset() {
+        kind = detail::DCKind::Memory;
+        st = detail::DCState{};
+        saved.clear();
+        external = nullptr;
+        own = QImage();
+        origin = QPoint();
+        visible = QRect();
+        hasVisible = false;
+        clipCache = QRegion();
+        clipCacheSize = QSize(-1, -1);
+        clipCacheValid = false;
+    }
 };
 }  // namespace gui
 
@@ -185,6 +253,9 @@ QImage* DCImage(HDC dc);
 QPoint DCDeviceOffset(HDC dc);  // origin + viewport org - window org
 // The region that drawing may touch, in surface coordinates.
 QRegion DCClipRegion(HDC dc);
+// A region of the one rectangle r, shared with earlier requests for the same
+// rectangle on this DC where possible.
+QRegion RectRegion(HDC dc, const QRect& r);
 // Begins `painter` on the DC's surface, aliased, clipped to the DC's clip and
 // translated so that it draws in the DC's logical coordinates. A drawing on a
 // paletted bitmap made this way is not mapped to its palette.

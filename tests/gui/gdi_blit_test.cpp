@@ -243,3 +243,48 @@ TEST(GdiDib, CreateDIBitmapAndQueryingTheFormat) {
     EXPECT_EQ(CreateDIBitmap(screen, &bi.bmiHeader, 0, nullptr, nullptr, DIB_RGB_COLORS), nullptr);
     DeleteDC(screen);
 }
+
+// Wide mirrored copies through a clip region with a hole: the column map of a
+// span wider than the fixed buffer, and a clip made of several rectangles.
+TEST(GdiBlit, WideMirroredCopyThroughAClipWithAHole) {
+    const int w = 1500;
+    Surface src(w, 1);
+    for (int x = 0; x < w; ++x) SetPixel(src.dc(), x, 0, static_cast<COLORREF>(x + 1));
+    Surface dst(w, 1, 0);
+    HRGN clip = CreateRectRgn(0, 0, w, 1);
+    HRGN hole = CreateRectRgn(600, 0, 700, 1);
+    CombineRgn(clip, clip, hole, RGN_DIFF);
+    SelectClipRgn(dst.dc(), clip);
+    StretchBlt(dst.dc(), w - 1, 0, -w, 1, src.dc(), 0, 0, w, 1, SRCCOPY);
+    SelectClipRgn(dst.dc(), nullptr);  // GetPixel answers only inside the clip
+    for (int x : {0, 1, 599, 700, 1023, 1024, 1025, w - 1}) EXPECT_EQ(dst.at(x, 0), static_cast<COLORREF>(w - x)) << x;
+    for (int x : {600, 650, 699}) EXPECT_EQ(dst.at(x, 0), 0u) << x;
+    DeleteObject(clip);
+    DeleteObject(hole);
+}
+
+// DCs are recycled after DeleteDC: a new one must start with the defaults,
+// not with what the last user left selected or clipped.
+TEST(GdiBlit, ARecycledDCStartsWithDefaultState) {
+    for (int round = 0; round < 12; ++round) {
+        Surface s(8, 8);
+        EXPECT_EQ(GetTextColor(s.dc()), 0u);
+        EXPECT_EQ(GetBkColor(s.dc()), 0xFFFFFFu);
+        RECT box{};
+        GetClipBox(s.dc(), &box);
+        EXPECT_EQ(box.Right, 8);
+        EXPECT_EQ(box.Bottom, 8);
+        POINT org0{-1, -1};
+        GetViewportOrgEx(s.dc(), &org0);
+        EXPECT_EQ(org0.X, 0);
+        // Leave state behind for the next round's DC.
+        SetTextColor(s.dc(), 0x123456);
+        SetBkColor(s.dc(), 0x654321);
+        IntersectClipRect(s.dc(), 2, 2, 4, 4);
+        SelectObject(s.dc(), GetStockObject(BLACK_BRUSH));
+        SetViewportOrgEx(s.dc(), 3, 3, nullptr);
+        POINT org{};
+        GetViewportOrgEx(s.dc(), &org);
+        EXPECT_EQ(org.X, 3);
+    }
+}
