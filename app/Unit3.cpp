@@ -44,16 +44,16 @@ TForm3::TForm3(TComponent* AOwner) : TForm(AOwner) {
     Panel1->SetColor(clBlack);
     Panel1->SetCaption("");
 
-    htmlView1 = new app::THtmlView(this);
+    htmlView1 = new htmlview::THtmlView(this);
     htmlView1->SetName("htmlView1");
     htmlView1->SetParent(this);
     htmlView1->SetAlign(alClient);
-    htmlView1->SetHtmlBorderStyle(app::htFocused);
+    htmlView1->SetHtmlBorderStyle(htmlview::htFocused);
     htmlView1->SetHistoryMaxCount(12);
     htmlView1->SetDefFontName("Times New Roman");
     htmlView1->SetDefPreFontName("Courier New");
     htmlView1->SetNoSelect(false);
-    htmlView1->SethtOptions({app::htOverLinksActive});
+    htmlView1->SethtOptions({htmlview::htOverLinksActive});
 
     Image1 = new TImage(this);
     Image1->SetName("Image1");

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/bass/Bass.h"
-#include "app/contracts/HtmlView.h"
+#include "htmlview/HtmlView.h"
 #include "controls/FlatButtons.h"
 #include "controls/SkLabel.h"
 #include "controls/SkLevelBar.h"
@@ -47,7 +47,7 @@ class TForm3 : public gui::TForm {
 public:
     explicit TForm3(gui::TComponent* AOwner);
 
-    app::THtmlView* htmlView1 = nullptr;
+    htmlview::THtmlView* htmlView1 = nullptr;
     gui::TPanel* Panel1 = nullptr;
     gui::TImage* Image1 = nullptr;
     controls::TSkLabel* lbl_songtitle = nullptr;

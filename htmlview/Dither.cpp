@@ -179,7 +179,7 @@ HPALETTE CopyPalette(HPALETTE Palette) {
     return CreatePalette(lp);
 }
 
-TBitmap* ReduceBitmap(TBitmap* Source, HPALETTE Palette) {
+std::unique_ptr<TBitmap> ReduceBitmap(TBitmap* Source, HPALETTE Palette) {
     auto result = std::make_unique<TBitmap>();
     try {
         result->SetPixelFormat(pf8bit);
@@ -188,7 +188,7 @@ TBitmap* ReduceBitmap(TBitmap* Source, HPALETTE Palette) {
         TDIBReader reader(Source, pf24bit);
         if (HPALETTE copy = CopyPalette(Palette)) result->SetPalette(copy);
         TFastColorLookup lookup(result->Palette());
-        if (lookup.Colors() == 0) return result.release();
+        if (lookup.Colors() == 0) return result;
         const int width = Source->Width();
         const int height = Source->Height();
         TFloydSteinbergEngine engine(width, &lookup);
@@ -204,20 +204,20 @@ TBitmap* ReduceBitmap(TBitmap* Source, HPALETTE Palette) {
             engine.NextLine();
         }
         writer.Commit();
-        return result.release();
+        return result;
     } catch (...) {
         if (HPALETTE pal = result->ReleasePalette()) DeleteObject(pal);
         throw;
     }
 }
 
-TBitmap* DitherForScreen(TGraphic* Graphic, int ColorBits, HPALETTE SharedPalette) {
+std::unique_ptr<TBitmap> DitherForScreen(TGraphic* Graphic, int ColorBits, HPALETTE SharedPalette) {
     auto* bmp = dynamic_cast<TBitmap*>(Graphic);
     if (!bmp || bmp->Empty()) return nullptr;
     if (bmp->HandleType() == bmDDB) {
         auto copy = std::make_unique<TBitmap>();
         copy->Assign(bmp);
-        return copy.release();
+        return copy;
     }
     HPALETTE palette = nullptr;
     if (ColorBits < 8) {

@@ -29,7 +29,7 @@ BITMAPINFO Info32(int w, int h) {
 
 // A 24-bit bitmap of w x h whose pixel (x, y) is `at(x, y)` (0x00RRGGBB).
 template <typename F>
-TBitmap* MakeBitmap(int w, int h, F at) {
+std::unique_ptr<TBitmap> MakeBitmap(int w, int h, F at) {
     auto bmp = std::make_unique<TBitmap>();
     bmp->SetPixelFormat(pf24bit);
     bmp->SetSize(w, h);
@@ -42,12 +42,12 @@ TBitmap* MakeBitmap(int w, int h, F at) {
             row[3 * x + 2] = static_cast<std::uint8_t>(c >> 16);
         }
     }
-    return bmp.release();
+    return bmp;
 }
 
 // A monochrome bitmap: 1 (white) where `at(x, y)` is true.
 template <typename F>
-TBitmap* MakeMono(int w, int h, F at) {
+std::unique_ptr<TBitmap> MakeMono(int w, int h, F at) {
     auto bmp = std::make_unique<TBitmap>();
     bmp->SetPixelFormat(pf1bit);
     bmp->SetSize(w, h);
@@ -57,7 +57,7 @@ TBitmap* MakeMono(int w, int h, F at) {
         for (int x = 0; x < w; ++x)
             if (at(x, y)) row[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
     }
-    return bmp.release();
+    return bmp;
 }
 
 bool ReadAll(TStream* Stream, std::vector<std::uint8_t>& bytes) {
@@ -96,12 +96,11 @@ void TGIFImage::DrawGIF(TCanvas* Canvas, int X, int Y, int W, int H) {
     const TgfFrame* current = Frame(FCurrentFrame);
     if (current && current->Disposal < 2) {
         if (!FBackground || FBackground->Width() != W || FBackground->Height() != H) {
-            delete FBackground;
-            FBackground = nullptr;
+            FBackground.reset();
             auto bg = std::make_unique<TBitmap>();
             bg->SetPixelFormat(pf24bit);
             bg->SetSize(W, H);
-            FBackground = bg.release();
+            FBackground = std::move(bg);
             FNeedBackground = true;
         }
         if (FNeedBackground) {
@@ -126,7 +125,7 @@ void TGIFImage::DrawGIF(TCanvas* Canvas, int X, int Y, int W, int H) {
 
 // The bitmaps cover the frame at its own place: (left + width) x (top + height).
 TBitmap* TGIFImage::FirstFrameBitmap() {
-    if (FFirstFrameBitmap) return FFirstFrameBitmap;
+    if (FFirstFrameBitmap) return FFirstFrameBitmap.get();
     const TgfFrame* f = Frame(1);
     if (!f || f->Indexes.empty() || FEmpty || FScanOnly) return nullptr;
     const std::uint32_t trans = (static_cast<std::uint32_t>(f->TransRed) << 16) |
@@ -140,11 +139,11 @@ TBitmap* TGIFImage::FirstFrameBitmap() {
         return f->Transparent && f->Mask[i] ? trans : f->PixelAt(i);
     });
     if (HPALETTE pal = CopyPalette(ThePalette())) FFirstFrameBitmap->SetPalette(pal);
-    return FFirstFrameBitmap;
+    return FFirstFrameBitmap.get();
 }
 
 TBitmap* TGIFImage::Frame1Bitmap() {
-    if (FFrame1Bitmap) return FFrame1Bitmap;
+    if (FFrame1Bitmap) return FFrame1Bitmap.get();
     const TgfFrame* f = Frame(1);
     if (!f || f->Indexes.empty() || FEmpty || FScanOnly) return nullptr;
     FFrame1Bitmap = MakeBitmap(f->Left + f->Width, f->Top + f->Height, [&](int x, int y) {
@@ -153,11 +152,11 @@ TBitmap* TGIFImage::Frame1Bitmap() {
         return f->PixelAt(static_cast<std::size_t>(fy) * static_cast<std::size_t>(f->Width) +
                           static_cast<std::size_t>(fx));
     });
-    return FFrame1Bitmap;
+    return FFrame1Bitmap.get();
 }
 
 TBitmap* TGIFImage::Frame1Mask() {
-    if (FFrame1Mask) return FFrame1Mask;
+    if (FFrame1Mask) return FFrame1Mask.get();
     const TgfFrame* f = Frame(1);
     if (!f || f->Indexes.empty() || FEmpty || FScanOnly || !FHasTransparency) return nullptr;
     FFrame1Mask = MakeMono(f->Left + f->Width, f->Top + f->Height, [&](int x, int y) {
@@ -167,7 +166,7 @@ TBitmap* TGIFImage::Frame1Mask() {
         return f->Mask[static_cast<std::size_t>(fy) * static_cast<std::size_t>(f->Width) +
                        static_cast<std::size_t>(fx)] != 0;
     });
-    return FFrame1Mask;
+    return FFrame1Mask.get();
 }
 
 bool TGIFImage::LoadFromStream(TStream* Stream) {
@@ -187,18 +186,18 @@ bool TGIFImage::LoadFromStream(TStream* Stream) {
 
 namespace {
 
-TGIFImage* FromBytes(const std::vector<std::uint8_t>& bytes, bool& SingleFrame) {
+std::unique_ptr<TGIFImage> FromBytes(const std::vector<std::uint8_t>& bytes, bool& SingleFrame) {
     PALETTEENTRY entries[256];
     int count = 0;
     if (HPALETTE pal = ThePalette()) count = static_cast<int>(GetPaletteEntries(pal, 0, 256, entries));
-    TGIFImage* img = GIFFromBytes(bytes.data(), bytes.size(), SingleFrame, ColorBits(), entries, count);
+    std::unique_ptr<TGIFImage> img = GIFFromBytes(bytes.data(), bytes.size(), SingleFrame, ColorBits(), entries, count);
     if (!img && BitmapList()) BitmapList()->PurgeCache();
     return img;
 }
 
 }  // namespace
 
-TGIFImage* GIFFromStream(TStream* Stream, bool& SingleFrame) {
+std::unique_ptr<TGIFImage> GIFFromStream(TStream* Stream, bool& SingleFrame) {
     SingleFrame = false;
     if (!Stream) return nullptr;
     std::vector<std::uint8_t> bytes;
@@ -210,7 +209,7 @@ TGIFImage* GIFFromStream(TStream* Stream, bool& SingleFrame) {
     return FromBytes(bytes, SingleFrame);
 }
 
-TGIFImage* GIFFromFile(const String& FileName, bool& SingleFrame) {
+std::unique_ptr<TGIFImage> GIFFromFile(const String& FileName, bool& SingleFrame) {
     SingleFrame = false;
     std::vector<std::uint8_t> bytes;
     try {

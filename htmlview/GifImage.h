@@ -14,6 +14,7 @@
 #include "gui/Gdi.h"
 #include "gui/Types.h"
 #include "htmlview/Dither.h"
+#include "htmlview/GifLzw.h"
 
 namespace gui {
 class TBitmap;
@@ -31,20 +32,6 @@ constexpr int MaxGifDimension = 4096;
 constexpr long long MaxGifPixelBudget = 64LL * 1024 * 1024;
 
 class TGIFImage;
-
-// Byte cursor over the whole file in memory.
-struct GifReader {
-    const std::uint8_t* Data = nullptr;
-    std::size_t Size = 0;
-    std::size_t Pos = 0;
-    bool AtEnd() const { return Pos >= Size; }
-    int Byte() { return Pos < Size ? Data[Pos++] : -1; }
-    int Peek() const { return Pos < Size ? Data[Pos] : -1; }
-    bool Read(void* out, std::size_t n);
-    int Word();  // little-endian; -1 at end of data
-    // Skips a chain of sub-blocks up to and including its empty terminator.
-    void SkipSubBlocks();
-};
 
 class TgfFrame : public gui::TObject {
 public:
@@ -188,11 +175,11 @@ private:
 
     std::vector<std::uint32_t> FImage;       // composite, starts black
     std::vector<std::uint8_t> FMaskSurface;  // 1 = white (transparent); only with transparency
-    gui::TBitmap* FBackground = nullptr;
+    std::unique_ptr<gui::TBitmap> FBackground;
     bool FNeedBackground = false;
-    gui::TBitmap* FFirstFrameBitmap = nullptr;
-    gui::TBitmap* FFrame1Bitmap = nullptr;
-    gui::TBitmap* FFrame1Mask = nullptr;
+    std::unique_ptr<gui::TBitmap> FFirstFrameBitmap;
+    std::unique_ptr<gui::TBitmap> FFrame1Bitmap;
+    std::unique_ptr<gui::TBitmap> FFrame1Mask;
     bool FAnimating = false;
     bool FDither = false;
     int FDrawnX = 0, FDrawnY = 0, FDrawnW = 0, FDrawnH = 0;
@@ -211,10 +198,10 @@ private:
 // Loaders used by the viewer: a scan pass first (frame count and colour
 // depth), then the full decode. nullptr when the data is no GIF or is
 // corrupt. `SingleFrame` tells the caller to turn it into a plain bitmap.
-TGIFImage* GIFFromStream(gui::TStream* Stream, bool& SingleFrame);
-TGIFImage* GIFFromFile(const gui::String& FileName, bool& SingleFrame);
+std::unique_ptr<TGIFImage> GIFFromStream(gui::TStream* Stream, bool& SingleFrame);
+std::unique_ptr<TGIFImage> GIFFromFile(const gui::String& FileName, bool& SingleFrame);
 // The same over bytes in memory, with the display depth and palette given.
-TGIFImage* GIFFromBytes(const std::uint8_t* Data, std::size_t Size, bool& SingleFrame, int DisplayBits,
-                        const gui::PALETTEENTRY* Palette, int PaletteCount);
+std::unique_ptr<TGIFImage> GIFFromBytes(const std::uint8_t* Data, std::size_t Size, bool& SingleFrame,
+                                        int DisplayBits, const gui::PALETTEENTRY* Palette, int PaletteCount);
 
 }  // namespace htmlview

@@ -1,5 +1,5 @@
 // The drawing-layer side of the support unit: image maps over regions, the
-// module's shared objects, picture loading and conversion for the display,
+// program-wide context, picture loading and conversion for the display,
 // the DIB helper and the drawing helpers.
 #include "htmlview/HtmlSupport.h"
 
@@ -72,28 +72,22 @@ void TMapItem::AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy) {
     AddArea(a);
 }
 
-TUrlTarget* TMapItem::GetURL(int X, int Y) const {
+std::unique_ptr<TUrlTarget> TMapItem::GetURL(int X, int Y) const {
     for (int i = 0; i < Areas.Count(); ++i) {
         if (PtInRegion(static_cast<HRGN>(Areas.Objects(i)), X, Y)) {
             if (Areas.Strings(i).empty()) return nullptr;
-            return new TUrlTarget(Areas.Strings(i), AreaTargets.Strings(i));
+            return std::make_unique<TUrlTarget>(Areas.Strings(i), AreaTargets.Strings(i));
         }
     }
     return nullptr;
 }
 
-// ---- Module state ----------------------------------------------------------------------
+// ---- Program-wide state ----------------------------------------------------------------
 
 namespace {
 
-int gStartCount = 0;
-int gColorBits = 24;
-HPALETTE gPalette = nullptr;
-TStringBitmapList* gCache = nullptr;
-TBitmap* gDefBitmap = nullptr;
-TBitmap* gErrorBitmap = nullptr;
-TBitmap* gErrorMask = nullptr;
-TMemoryStream* gWaitStream = nullptr;
+// The living context; its holders (shared pointers) keep it alive.
+THtmlContext* gCurrent = nullptr;
 
 int DetectColorBits() {
     HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
@@ -126,13 +120,13 @@ HPALETTE MakeSharedPalette() {
 
 // The stock pictures come from the program's resources when they are there;
 // otherwise they are drawn here (16 x 16).
-TBitmap* StockPicture(int id) {
+std::unique_ptr<TBitmap> StockPicture(int id) {
     auto bmp = std::make_unique<TBitmap>();
     std::vector<std::uint8_t> data;
     if (FindResource(std::to_string(id), RT_BITMAP, data)) {
         try {
             bmp->LoadFromBytes(data.data(), data.size());
-            return bmp.release();
+            return bmp;
         } catch (const Exception&) {
         }
     }
@@ -169,7 +163,7 @@ TBitmap* StockPicture(int id) {
         c->LineTo(3, 12);
     }
     bmp->SetPixelFormat(id == 1005 ? pf1bit : pf4bit);
-    return bmp.release();
+    return bmp;
 }
 
 // A drawn cursor: a vertical arrow pointing up and/or down, hot spot in the middle.
@@ -214,51 +208,54 @@ void RegisterViewerCursors() {
     Screen->Cursors[5] = ViewerCursor("DOWNONLYCURSOR", nullptr, false, true);
 }
 
-void HtmlSupportStartup() {
-    if (gStartCount++ > 0) return;
-    gColorBits = DetectColorBits();
-    if (gColorBits == 8) gPalette = MakeSharedPalette();
-    gDefBitmap = StockPicture(1002);
-    gErrorBitmap = StockPicture(1001);
-    gErrorMask = StockPicture(1005);
-    gCache = new TStringBitmapList;
-    gWaitStream = new TMemoryStream;
+void THtmlContext::PaletteDeleter::operator()(HPALETTE p) const {
+    DeleteObject(p);
+}
+
+THtmlContext::THtmlContext()
+    : FPendingImage(StockPicture(1002)),
+      FErrorImage(StockPicture(1001)),
+      FErrorMask(StockPicture(1005)),
+      FCache(std::make_unique<TStringBitmapList>()),
+      FWaitMarker(std::make_unique<TMemoryStream>()) {
+    RefreshDisplayDepth();
+}
+
+THtmlContext::~THtmlContext() {
+    if (gCurrent == this) gCurrent = nullptr;
+}
+
+std::shared_ptr<THtmlContext> THtmlContext::Acquire() {
+    // Viewers come and go; the context is made on first use and shared until
+    // the last holder lets go.
+    static std::weak_ptr<THtmlContext> shared;
+    if (auto live = shared.lock()) return live;
+    std::shared_ptr<THtmlContext> made(new THtmlContext);
+    shared = made;
+    gCurrent = made.get();
     RegisterViewerCursors();
+    return made;
 }
 
-void HtmlSupportShutdown() {
-    if (gStartCount == 0) return;
-    if (--gStartCount > 0) return;
-    if (gPalette) DeleteObject(gPalette);
-    gPalette = nullptr;
-    delete gDefBitmap;
-    delete gErrorBitmap;
-    delete gErrorMask;
-    delete gCache;
-    delete gWaitStream;
-    gDefBitmap = gErrorBitmap = gErrorMask = nullptr;
-    gCache = nullptr;
-    gWaitStream = nullptr;
-}
+THtmlContext* THtmlContext::Current() { return gCurrent; }
 
-int HtmlSupportStartCount() { return gStartCount; }
+void THtmlContext::RefreshDisplayDepth() {
+    FColorBits = DetectColorBits();
+    if (FColorBits == 8 && !FPalette) FPalette.reset(MakeSharedPalette());
+    if (FColorBits != 8) FPalette.reset();
+}
 
 void RefreshDisplayDepth() {
-    gColorBits = DetectColorBits();
-    if (gColorBits == 8 && !gPalette) gPalette = MakeSharedPalette();
-    if (gColorBits != 8 && gPalette) {
-        DeleteObject(gPalette);
-        gPalette = nullptr;
-    }
+    if (gCurrent) gCurrent->RefreshDisplayDepth();
 }
 
-int ColorBits() { return gColorBits; }
-HPALETTE ThePalette() { return gPalette; }
-TStringBitmapList* BitmapList() { return gCache; }
-TBitmap* DefBitmap() { return gDefBitmap; }
-TBitmap* ErrorBitmap() { return gErrorBitmap; }
-TBitmap* ErrorBitmapMask() { return gErrorMask; }
-TMemoryStream* WaitStream() { return gWaitStream; }
+int ColorBits() { return gCurrent ? gCurrent->ColorBits() : 24; }
+HPALETTE ThePalette() { return gCurrent ? gCurrent->Palette() : nullptr; }
+TStringBitmapList* BitmapList() { return gCurrent ? &gCurrent->Cache() : nullptr; }
+TBitmap* DefBitmap() { return gCurrent ? &gCurrent->PendingImage() : nullptr; }
+TBitmap* ErrorBitmap() { return gCurrent ? &gCurrent->ErrorImage() : nullptr; }
+TBitmap* ErrorBitmapMask() { return gCurrent ? &gCurrent->ErrorImageMask() : nullptr; }
+TMemoryStream* WaitStream() { return gCurrent ? &gCurrent->WaitMarker() : nullptr; }
 
 // ---- TDib ---------------------------------------------------------------------------------
 
@@ -292,7 +289,7 @@ TDib::TDib(HDC DC, TBitmap* Bitmap) {
     if (pal) SelectPalette(dc, old, FALSE);
     if (!DC) DeleteDC(dc);
     if (got == 0) {
-        if (!DC && gCache) gCache->PurgeCache();
+        if (!DC && BitmapList()) BitmapList()->PurgeCache();
         throw EOutOfResources("Out of memory");
     }
 }
@@ -308,20 +305,20 @@ void TDib::DrawDIB(HDC DC, int X, int Y, int W, int H, DWORD ROP) {
 HBITMAP TDib::CreateDIBmp() {
     HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     HPALETTE old = nullptr;
-    if (gPalette) {
-        old = SelectPalette(screen, gPalette, FALSE);
+    if (ThePalette()) {
+        old = SelectPalette(screen, ThePalette(), FALSE);
         RealizePalette(screen);
     }
     HBITMAP bmp = CreateDIBitmap(screen, &Header(), CBM_INIT, Bits.data(),
                                  reinterpret_cast<const BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
-    if (gPalette) SelectPalette(screen, old, FALSE);
+    if (ThePalette()) SelectPalette(screen, old, FALSE);
     DeleteDC(screen);
     return bmp;
 }
 
 // ---- Masks and conversion ------------------------------------------------------------------
 
-TBitmap* GetImageMask(TBitmap* Image, bool ColorValid, TColor AColor) {
+std::unique_ptr<TBitmap> GetImageMask(TBitmap* Image, bool ColorValid, TColor AColor) {
     if (!Image || Image->Empty()) return nullptr;
     try {
         TBitmap copy;
@@ -347,7 +344,7 @@ TBitmap* GetImageMask(TBitmap* Image, bool ColorValid, TColor AColor) {
                 if (src[3 * x] == b && src[3 * x + 1] == g && src[3 * x + 2] == r)
                     dst[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
         }
-        return mask.release();
+        return mask;
     } catch (const Exception&) {
         return nullptr;
     }
@@ -356,45 +353,44 @@ TBitmap* GetImageMask(TBitmap* Image, bool ColorValid, TColor AColor) {
 namespace {
 
 // Rebuilds a picture as a device bitmap through a DIB, with the shared palette.
-TBitmap* RebuildThroughDib(TBitmap* Bitmap) {
+std::unique_ptr<TBitmap> RebuildThroughDib(TBitmap* Bitmap) {
     HDC dc = CreateCompatibleDC(nullptr);
     HPALETTE old = nullptr;
-    if (gPalette) {
-        old = SelectPalette(dc, gPalette, FALSE);
+    if (ThePalette()) {
+        old = SelectPalette(dc, ThePalette(), FALSE);
         RealizePalette(dc);
     }
     std::unique_ptr<TDib> dib;
     try {
         dib = std::make_unique<TDib>(dc, Bitmap);
     } catch (...) {
-        if (gPalette) SelectPalette(dc, old, FALSE);
+        if (ThePalette()) SelectPalette(dc, old, FALSE);
         DeleteDC(dc);
         throw;
     }
-    if (gPalette) SelectPalette(dc, old, FALSE);
+    if (ThePalette()) SelectPalette(dc, old, FALSE);
     DeleteDC(dc);
     HBITMAP h = dib->CreateDIBmp();
     if (!h) throw EOutOfResources("Out of Resources");
     auto result = std::make_unique<TBitmap>();
     result->SetHandle(h);
-    if (!result->Palette() && gPalette) {
-        if (HPALETTE copy = CopyPalette(gPalette)) result->SetPalette(copy);
+    if (!result->Palette() && ThePalette()) {
+        if (HPALETTE copy = CopyPalette(ThePalette())) result->SetPalette(copy);
     }
-    return result.release();
+    return result;
 }
 
 }  // namespace
 
-TBitmap* ConvertImage(TBitmap* Bitmap) {
-    if (!Bitmap) return nullptr;
-    std::unique_ptr<TBitmap> source(Bitmap);
-    if (gColorBits <= 8) {
-        if (source->HandleType() == bmDIB) return DitherForScreen(source.get(), gColorBits, gPalette);
+std::unique_ptr<TBitmap> ConvertImage(std::unique_ptr<TBitmap> source) {
+    if (!source) return nullptr;
+    if (ColorBits() <= 8) {
+        if (source->HandleType() == bmDIB) return DitherForScreen(source.get(), ColorBits(), ThePalette());
         return RebuildThroughDib(source.get());
     }
     const TPixelFormat pf = source->PixelFormat();
     if (pf == pf1bit || pf == pf4bit) return RebuildThroughDib(source.get());
-    return source.release();
+    return source;
 }
 
 // ---- Picture loading ---------------------------------------------------------------------
@@ -414,41 +410,41 @@ bool ReadFileBytes(const String& FileName, std::vector<std::uint8_t>& bytes) {
     }
 }
 
-TBitmap* DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
+std::unique_ptr<TBitmap> DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
     TJpegMod jpeg;
     jpeg.LoadFromBytes(Data, Size);
-    if (gColorBits > 8) {
+    if (ColorBits() > 8) {
         jpeg.SetPixelFormat(jf24Bit);
     } else {
         jpeg.SetPixelFormat(jf8Bit);
-        if (!jpeg.Grayscale() && gPalette) jpeg.SetPalette(gPalette);  // the picture takes a copy
+        if (!jpeg.Grayscale() && ThePalette()) jpeg.SetPalette(ThePalette());  // the picture takes a copy
     }
     jpeg.DIBNeeded();
     auto bmp = std::make_unique<TBitmap>();
     bmp->Assign(&jpeg);
-    return bmp.release();
+    return bmp;
 }
 
 // Frame 1 of a GIF as a bitmap; `Single` tells whether it was a still picture.
-TBitmap* DecodeGif(const std::uint8_t* Data, std::size_t Size, bool& Single) {
+std::unique_ptr<TBitmap> DecodeGif(const std::uint8_t* Data, std::size_t Size, bool& Single) {
     PALETTEENTRY entries[256];
     int n = 0;
-    if (gPalette) n = static_cast<int>(GetPaletteEntries(gPalette, 0, 256, entries));
-    std::unique_ptr<TGIFImage> gif(GIFFromBytes(Data, Size, Single, gColorBits, entries, n));
+    if (ThePalette()) n = static_cast<int>(GetPaletteEntries(ThePalette(), 0, 256, entries));
+    std::unique_ptr<TGIFImage> gif = GIFFromBytes(Data, Size, Single, ColorBits(), entries, n);
     if (!gif) {
-        if (gCache) gCache->PurgeCache();
+        if (BitmapList()) BitmapList()->PurgeCache();
         return nullptr;
     }
     TBitmap* first = gif->FirstFrameBitmap();
     if (!first) return nullptr;
     auto copy = std::make_unique<TBitmap>();
     copy->Assign(first);
-    return copy.release();
+    return copy;
 }
 
 }  // namespace
 
-TBitmap* GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Convert) {
+std::unique_ptr<TBitmap> GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Convert) {
     try {
         std::unique_ptr<TBitmap> result;
         switch (GetImageType(Data, Size)) {
@@ -461,22 +457,22 @@ TBitmap* GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Con
             case Gif89: {
                 // An animated GIF gives its first frame, not converted.
                 bool single = false;
-                result.reset(DecodeGif(Data, Size, single));
-                if (!single) return result.release();
+                result = DecodeGif(Data, Size, single);
+                if (!single) return result;
                 break;
             }
-            case Jpg: result.reset(DecodeJpeg(Data, Size)); break;
+            case Jpg: result = DecodeJpeg(Data, Size); break;
             default: return nullptr;
         }
         if (!result || result->Empty()) return nullptr;
-        if (Convert) return ConvertImage(result.release());
-        return result.release();
+        if (Convert) return ConvertImage(std::move(result));
+        return result;
     } catch (...) {
         return nullptr;
     }
 }
 
-TBitmap* GetBitmapFromFile(const String& FileName, bool Convert) {
+std::unique_ptr<TBitmap> GetBitmapFromFile(const String& FileName, bool Convert) {
     std::vector<std::uint8_t> bytes;
     if (!ReadFileBytes(FileName, bytes)) return nullptr;
     return GetBitmapFromBytes(bytes.data(), bytes.size(), Convert);
@@ -493,59 +489,54 @@ TImageType GetImageTypeOfFile(const String& FileName) {
     }
 }
 
-TBitmap* GetImageAndMaskFromFile(const String& FileName, int& Transparent, TBitmap*& Mask) {
-    Mask = nullptr;
+TPictureAndMask GetImageAndMaskFromFile(const String& FileName, int& Transparent) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(FileName, bytes)) return nullptr;
+    if (!ReadFileBytes(FileName, bytes)) return {};
     TColor gifColour = 0;
     String ext = FileName.size() >= 4 ? FileName.substr(FileName.size() - 4) : String();
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == ".gif" && GetGIFTransparentColor(bytes.data(), bytes.size(), gifColour)) Transparent = 2;
-    if (Transparent == 0) return GetBitmapFromBytes(bytes.data(), bytes.size(), true);
+    if (Transparent == 0) return {GetBitmapFromBytes(bytes.data(), bytes.size(), true), nullptr};
 
-    std::unique_ptr<TBitmap> plain(GetBitmapFromBytes(bytes.data(), bytes.size(), false));
-    if (!plain) return nullptr;
-    Mask = GetImageMask(plain.get(), Transparent == 2, gifColour);
-    if (!Mask) return nullptr;
+    std::unique_ptr<TBitmap> plain = GetBitmapFromBytes(bytes.data(), bytes.size(), false);
+    if (!plain) return {};
+    TPictureAndMask result;
+    result.Mask = GetImageMask(plain.get(), Transparent == 2, gifColour);
+    if (!result.Mask) return {};
     try {
-        TBitmap* converted = ConvertImage(plain.release());
-        if (!converted) {
-            delete Mask;
-            Mask = nullptr;
-        }
-        return converted;
+        result.Picture = ConvertImage(std::move(plain));
     } catch (...) {
-        delete Mask;
-        Mask = nullptr;
-        return nullptr;
+        return {};  // loading never raises to its caller
     }
+    if (!result.Picture) return {};
+    return result;
 }
 
-TBitmap* GetImageAndMaskFromStream(TStream* Stream, int& Transparent, TBitmap*& Mask) {
-    Mask = nullptr;
+TPictureAndMask GetImageAndMaskFromStream(TStream* Stream, int& Transparent) {
     auto* mem = dynamic_cast<TMemoryStream*>(Stream);
-    if (!mem || !mem->Memory() || mem->Size() <= 19) return nullptr;
+    if (!mem || !mem->Memory() || mem->Size() <= 19) return {};
     const auto* data = static_cast<const std::uint8_t*>(mem->Memory());
     const std::size_t size = static_cast<std::size_t>(mem->Size());
+    TPictureAndMask result;
     try {
         const TImageType type = GetImageType(data, size);
         std::unique_ptr<TBitmap> bmp;
         if (type == Jpg) {
             Transparent = 0;
-            bmp.reset(DecodeJpeg(data, size));
+            bmp = DecodeJpeg(data, size);
         } else if (type == Bmp) {
             bmp = std::make_unique<TBitmap>();
             bmp->LoadFromBytes(data, size);
-            if (Transparent == 1) Mask = GetImageMask(bmp.get(), false, 0);
+            if (Transparent == 1) result.Mask = GetImageMask(bmp.get(), false, 0);
         } else {
-            return nullptr;
+            return {};
         }
-        return ConvertImage(bmp.release());
+        result.Picture = ConvertImage(std::move(bmp));
     } catch (...) {
-        delete Mask;
-        Mask = nullptr;
-        return nullptr;
+        return {};  // loading never raises to its caller
     }
+    if (!result.Picture) return {};  // a mask alone would draw nothing
+    return result;
 }
 
 // ---- Drawing helpers -------------------------------------------------------------------

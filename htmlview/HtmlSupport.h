@@ -1,11 +1,13 @@
 // Building blocks shared by the HTML viewer: owning lists, tokens and
 // attributes, link targets, image maps, the float and list indent tracker,
-// the program-wide image cache, picture loading and conversion for the
-// display, the shared palette and a few drawing helpers.
+// the program-wide context (image cache, shared palette, stock pictures),
+// picture loading and conversion for the display and a few drawing helpers.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "gui/Classes.h"
@@ -110,8 +112,8 @@ public:
     ~TMapItem() override;
     void AddArea(const TAreaAttributes& A);
     void AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy);
-    // The link of the first area containing the point, or nullptr (the caller owns it).
-    TUrlTarget* GetURL(int X, int Y) const;
+    // The link of the first area containing the point, or nullptr.
+    std::unique_ptr<TUrlTarget> GetURL(int X, int Y) const;
 
     String MapName;
     gui::TStringList Areas;        // HREF values; objects are region handles
@@ -164,10 +166,10 @@ private:
 
 class TBitmapItem : public gui::TObject {
 public:
-    TBitmapItem(gui::TObject* AImage, gui::TBitmap* AMask, int ATransp = 0);
+    TBitmapItem(std::unique_ptr<gui::TObject> AImage, std::unique_ptr<gui::TBitmap> AMask, int ATransp = 0);
     ~TBitmapItem() override;
-    gui::TObject* MImage;  // a TBitmap or a TGIFImage; owned
-    gui::TBitmap* Mask;    // owned
+    std::unique_ptr<gui::TObject> MImage;  // a TBitmap or a TGIFImage
+    std::unique_ptr<gui::TBitmap> Mask;
     int AccessCount = 0;
     int UsageCount = 0;
     int Transp;  // 0 none, 1 from the page (TRANSP), 2 from the GIF
@@ -177,8 +179,9 @@ class TStringBitmapList : public gui::TStringList {
 public:
     TStringBitmapList();
     ~TStringBitmapList() override;
-    // A TBitmapItem added counts one user. A key already present is not added
-    // again: -1, and the caller keeps the object.
+    // The list owns the TBitmapItems added. A TBitmapItem added counts one
+    // user. A key already present is not added again: -1, and the caller
+    // keeps the object.
     int AddObject(const String& S, gui::TObject* AObject) override;
     void Clear() override;
     // Resets the access count, counts one more user, returns the picture.
@@ -219,13 +222,50 @@ void BuildSharedPaletteEntries(const gui::PALETTEENTRY System[256], gui::PALETTE
 // The viewer's JPEG picture class.
 class TJpegMod : public gui::TJPEGImage {};
 
-// ---- Module state ----------------------------------------------------------------------
+// ---- Program-wide state -------------------------------------------------------------
 
-// Reference-counted start-up and shut-down of the shared objects.
-void HtmlSupportStartup();
-void HtmlSupportShutdown();
-int HtmlSupportStartCount();
+// What all viewers share: the display's colour depth, the shared palette (8-bit
+// displays only), the stock pictures, the image cache and the wait marker.
+// It lives while someone holds it: the first Acquire makes it (and registers
+// the viewer's cursors when the screen object exists), and the last holder to
+// let go frees it, the cache and its pictures with it. Everything runs on the
+// GUI thread.
+class THtmlContext {
+public:
+    static std::shared_ptr<THtmlContext> Acquire();
+    // The living context, or nullptr while nobody holds one.
+    static THtmlContext* Current();
 
+    THtmlContext(const THtmlContext&) = delete;
+    THtmlContext& operator=(const THtmlContext&) = delete;
+    ~THtmlContext();
+
+    int ColorBits() const { return FColorBits; }  // 4, 8 or 24
+    gui::HPALETTE Palette() const { return FPalette.get(); }
+    TStringBitmapList& Cache() { return *FCache; }
+    gui::TBitmap& PendingImage() { return *FPendingImage; }  // 1002
+    gui::TBitmap& ErrorImage() { return *FErrorImage; }      // 1001
+    gui::TBitmap& ErrorImageMask() { return *FErrorMask; }   // 1005
+    gui::TMemoryStream& WaitMarker() { return *FWaitMarker; }
+    // Re-reads the display depth, making or dropping the shared palette.
+    void RefreshDisplayDepth();
+
+private:
+    struct PaletteDeleter {
+        void operator()(gui::HPALETTE p) const;
+    };
+    THtmlContext();
+
+    int FColorBits = 24;
+    std::unique_ptr<std::remove_pointer_t<gui::HPALETTE>, PaletteDeleter> FPalette;
+    std::unique_ptr<gui::TBitmap> FPendingImage;
+    std::unique_ptr<gui::TBitmap> FErrorImage;
+    std::unique_ptr<gui::TBitmap> FErrorMask;
+    std::unique_ptr<TStringBitmapList> FCache;
+    std::unique_ptr<gui::TMemoryStream> FWaitMarker;
+};
+
+// Shorthands for the living context's parts; 24, or nullptr, while none lives.
 int ColorBits();                  // 4, 8 or 24
 gui::HPALETTE ThePalette();       // only when ColorBits() == 8
 TStringBitmapList* BitmapList();  // the image cache
@@ -234,20 +274,34 @@ gui::TBitmap* ErrorBitmap();      // 1001
 gui::TBitmap* ErrorBitmapMask();  // 1005
 gui::TMemoryStream* WaitStream(); // the wait marker
 // Registers the viewer's five cursors (1 link, 2 text, 3 up-down, 4 up,
-// 5 down) with the screen object; done at start-up when the screen exists.
+// 5 down) with the screen object; done when the context is made.
 void RegisterViewerCursors();
-// Re-reads the display depth (for tests that change the simulated display).
+// The living context's RefreshDisplayDepth (for tests that change the
+// simulated display); nothing while none lives.
 void RefreshDisplayDepth();
 
 // ---- Picture loading and conversion ----------------------------------------------------
 
-gui::TBitmap* GetImageMask(gui::TBitmap* Image, bool ColorValid, gui::TColor AColor);
-gui::TBitmap* ConvertImage(gui::TBitmap* Bitmap);
-gui::TBitmap* GetBitmapFromFile(const String& FileName, bool Convert);
-gui::TBitmap* GetImageAndMaskFromFile(const String& FileName, int& Transparent, gui::TBitmap*& Mask);
-gui::TBitmap* GetImageAndMaskFromStream(gui::TStream* Stream, int& Transparent, gui::TBitmap*& Mask);
+// A picture and its transparency mask. Picture is null when loading failed;
+// Mask is null when the picture has no see-through part.
+struct TPictureAndMask {
+    std::unique_ptr<gui::TBitmap> Picture;
+    std::unique_ptr<gui::TBitmap> Mask;
+};
+
+// Monochrome: white where the picture has the transparent colour (`AColor`
+// when ColorValid, else the lower-left pixel's). Null for an empty picture.
+std::unique_ptr<gui::TBitmap> GetImageMask(gui::TBitmap* Image, bool ColorValid, gui::TColor AColor);
+// The picture in the form for the display; it may come back as it is, or
+// rebuilt (the source is then freed).
+std::unique_ptr<gui::TBitmap> ConvertImage(std::unique_ptr<gui::TBitmap> Bitmap);
+std::unique_ptr<gui::TBitmap> GetBitmapFromFile(const String& FileName, bool Convert);
+// `Transparent` is the kind asked for (0 none, 1 from the lower-left pixel)
+// and comes back as the kind found (2 for a GIF's transparent colour).
+TPictureAndMask GetImageAndMaskFromFile(const String& FileName, int& Transparent);
+TPictureAndMask GetImageAndMaskFromStream(gui::TStream* Stream, int& Transparent);
 // The same picture decoding over bytes in memory (BMP, GIF, JPEG).
-gui::TBitmap* GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Convert);
+std::unique_ptr<gui::TBitmap> GetBitmapFromBytes(const std::uint8_t* Data, std::size_t Size, bool Convert);
 
 class TDib : public gui::TObject {
 public:

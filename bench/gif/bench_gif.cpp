@@ -163,8 +163,8 @@ void BM_Dither640x480Rows(benchmark::State& state) {
 
 void BM_Dither640x480Bitmap(benchmark::State& state) {
     gui::SetDisplayColorDepth(8);
-    htmlview::HtmlSupportStartup();
-    htmlview::RefreshDisplayDepth();
+    auto context = htmlview::THtmlContext::Acquire();
+    context->RefreshDisplayDepth();
     const auto photo = PhotoBgr(640, 480, 3);
     gui::TBitmap src;
     src.SetPixelFormat(gui::pf24bit);
@@ -174,7 +174,7 @@ void BM_Dither640x480Bitmap(benchmark::State& state) {
         std::unique_ptr<gui::TBitmap> out(htmlview::DitherForScreen(&src, 8, htmlview::ThePalette()));
         benchmark::DoNotOptimize(out.get());
     }
-    htmlview::HtmlSupportShutdown();
+    context.reset();
     gui::SetDisplayColorDepth(24);
     state.SetLabel("per picture, bitmap to bitmap");
 }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)init;
     const bool eightBit = size > 0 && (data[size - 1] & 1);
     bool single = false;
-    std::unique_ptr<TGIFImage> gif(GIFFromBytes(data, size, single, eightBit ? 8 : 24, palette, 256));
+    std::unique_ptr<TGIFImage> gif = GIFFromBytes(data, size, single, eightBit ? 8 : 24, palette, 256);
     if (!gif) return 0;
     std::uint32_t now = 0;
     gif->SetClock([&] { return now; });

@@ -82,21 +82,21 @@ std::vector<std::uint32_t> PixelsOf(gui::TBitmap* bmp) {
     return px;
 }
 
-// Keeps the support module started (at the chosen display depth) while a command runs.
+// Holds the viewer's context (at the chosen display depth) while a command runs.
 struct Session {
     explicit Session(int depth) {
         gui::SetDisplayColorDepth(depth);
-        HtmlSupportStartup();
-        RefreshDisplayDepth();
+        context = THtmlContext::Acquire();
+        context->RefreshDisplayDepth();
     }
-    ~Session() { HtmlSupportShutdown(); }
+    std::shared_ptr<THtmlContext> context;
 };
 
 std::unique_ptr<TGIFImage> LoadGif(const std::vector<std::uint8_t>& bytes, bool& single) {
     gui::PALETTEENTRY entries[256];
     int n = 0;
     if (gui::HPALETTE pal = ThePalette()) n = static_cast<int>(gui::GetPaletteEntries(pal, 0, 256, entries));
-    return std::unique_ptr<TGIFImage>(GIFFromBytes(bytes.data(), bytes.size(), single, ColorBits(), entries, n));
+    return GIFFromBytes(bytes.data(), bytes.size(), single, ColorBits(), entries, n);
 }
 
 int Decode(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

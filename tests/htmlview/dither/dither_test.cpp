@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "htmlview/Dither.h"
+#include "htmlview/ColorLookup.h"
 
 using namespace htmlview;
 using gui::PALETTEENTRY;

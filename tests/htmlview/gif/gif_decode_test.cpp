@@ -465,7 +465,7 @@ TEST(GifLoad, ScanThenDecodeWithThePaletteOfAn8BitDisplay) {
 
     Gif anim = ThreeFrames(1, 1);
     auto bytes = anim.Encode();
-    img.reset(GIFFromBytes(bytes.data(), bytes.size(), single, 8, bw, 2));
+    img = GIFFromBytes(bytes.data(), bytes.size(), single, 8, bw, 2);
     ASSERT_TRUE(img);
     EXPECT_FALSE(single);
     EXPECT_FALSE(img->DitherFrames());
@@ -474,7 +474,7 @@ TEST(GifLoad, ScanThenDecodeWithThePaletteOfAn8BitDisplay) {
     EXPECT_EQ(img->Frame(1)->PixelAt(0), 0u);
 
     // On a true-colour display nothing is mapped.
-    img.reset(GIFFromBytes(bytes.data(), bytes.size(), single, 24, bw, 2));
+    img = GIFFromBytes(bytes.data(), bytes.size(), single, 24, bw, 2);
     ASSERT_TRUE(img);
     EXPECT_EQ(img->Frame(1)->PixelAt(0), R);
     std::vector<std::uint8_t> junk = {'G', 'I', 'F'};

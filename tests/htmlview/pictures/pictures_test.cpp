@@ -46,18 +46,21 @@ std::unique_ptr<TBitmap> Picture(int w, int h, F f) {
 
 TColor At(TBitmap* b, int x, int y) { return ColorToRGB(b->Canvas()->Pixels(x, y)); }
 
-// Starts the support module at a display depth for one test.
+// Holds the viewer's context at a display depth for one test.
 class DisplayDepth {
 public:
     explicit DisplayDepth(int bits) {
         SetDisplayColorDepth(bits);
-        HtmlSupportStartup();
+        context_ = THtmlContext::Acquire();
         RefreshDisplayDepth();
     }
     ~DisplayDepth() {
-        HtmlSupportShutdown();
+        context_.reset();
         SetDisplayColorDepth(24);
     }
+
+private:
+    std::shared_ptr<THtmlContext> context_;
 };
 
 testgif::Gif SmallGif(bool v89, bool transparent) {
@@ -79,10 +82,12 @@ testgif::Gif SmallGif(bool v89, bool transparent) {
 
 }  // namespace
 
-TEST(SupportModule, StartAndStopAreCounted) {
-    ASSERT_EQ(HtmlSupportStartCount(), 0);
-    HtmlSupportStartup();
-    HtmlSupportStartup();
+TEST(SupportModule, TheContextLivesWhileItIsHeld) {
+    ASSERT_EQ(THtmlContext::Current(), nullptr);
+    std::shared_ptr<THtmlContext> first = THtmlContext::Acquire();
+    std::shared_ptr<THtmlContext> second = THtmlContext::Acquire();
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(THtmlContext::Current(), first.get());
     TStringBitmapList* cache = BitmapList();
     ASSERT_NE(cache, nullptr);
     EXPECT_EQ(cache->MaxCache(), 4);
@@ -94,12 +99,15 @@ TEST(SupportModule, StartAndStopAreCounted) {
     EXPECT_NE(WaitStream(), nullptr);
     EXPECT_EQ(ColorBits(), 24);
     EXPECT_EQ(ThePalette(), nullptr);
-    HtmlSupportShutdown();
-    EXPECT_EQ(BitmapList(), cache) << "nested starts share the objects";
-    HtmlSupportShutdown();
+    first.reset();
+    EXPECT_EQ(BitmapList(), cache) << "holders share the objects";
+    second.reset();
     EXPECT_EQ(BitmapList(), nullptr);
-    HtmlSupportShutdown();  // one stop too many does nothing
-    EXPECT_EQ(HtmlSupportStartCount(), 0);
+    second.reset();  // letting go twice does nothing
+    EXPECT_EQ(THtmlContext::Current(), nullptr);
+    EXPECT_EQ(ColorBits(), 24) << "no context: a true-colour display";
+    std::shared_ptr<THtmlContext> again = THtmlContext::Acquire();
+    EXPECT_NE(BitmapList(), nullptr) << "a new context after the last one went";
 }
 
 TEST(SupportModule, EightBitDisplayGetsTheSharedPalette) {
@@ -178,8 +186,9 @@ TEST(PictureLoading, TypeComesFromTheContent) {
     EXPECT_EQ(GetBitmapFromFile(png, true), nullptr);
     EXPECT_EQ(GetBitmapFromFile(TempName("missing.bmp"), true), nullptr);
     int kind = 0;
-    TBitmap* mask = nullptr;
-    EXPECT_EQ(GetImageAndMaskFromFile(TempName("missing.gif"), kind, mask), nullptr);
+    TPictureAndMask missing = GetImageAndMaskFromFile(TempName("missing.gif"), kind);
+    EXPECT_EQ(missing.Picture, nullptr);
+    EXPECT_EQ(missing.Mask, nullptr);
 
     // JPEG through libjpeg, 24 bits on a true-colour display.
     std::vector<std::uint8_t> bgr(16 * 8 * 3);
@@ -211,9 +220,9 @@ TEST(PictureLoading, GifTransparencyGivesAMask) {
     const std::string g89 = TempName("t.gif");
     WriteBytes(g89, SmallGif(true, true).Encode());
     int kind = 0;
-    TBitmap* mask = nullptr;
-    std::unique_ptr<TBitmap> pic(GetImageAndMaskFromFile(g89, kind, mask));
-    std::unique_ptr<TBitmap> m(mask);
+    TPictureAndMask r = GetImageAndMaskFromFile(g89, kind);
+    auto& pic = r.Picture;
+    auto& m = r.Mask;
     ASSERT_TRUE(pic);
     ASSERT_TRUE(m);
     EXPECT_EQ(kind, 2);
@@ -226,10 +235,10 @@ TEST(PictureLoading, GifTransparencyGivesAMask) {
     const std::string g87 = TempName("o.gif");
     WriteBytes(g87, SmallGif(false, false).Encode());
     kind = 0;
-    pic.reset(GetImageAndMaskFromFile(g87, kind, mask));
+    r = GetImageAndMaskFromFile(g87, kind);
     ASSERT_TRUE(pic);
     EXPECT_EQ(kind, 0);
-    EXPECT_EQ(mask, nullptr);
+    EXPECT_EQ(m, nullptr);
     EXPECT_EQ(At(pic.get(), 1, 0), RGB(0, 0, 255));
 
     // TRANSP on a BMP: the lower-left pixel's colour is see-through.
@@ -237,8 +246,7 @@ TEST(PictureLoading, GifTransparencyGivesAMask) {
     const std::string b = TempName("k.bmp");
     bmp->SaveToFile(b);
     kind = 1;
-    pic.reset(GetImageAndMaskFromFile(b, kind, mask));
-    m.reset(mask);
+    r = GetImageAndMaskFromFile(b, kind);
     ASSERT_TRUE(pic && m);
     EXPECT_EQ(At(m.get(), 0, 1), clWhite);
     EXPECT_EQ(At(m.get(), 1, 1), clBlack);
@@ -248,24 +256,24 @@ TEST(PictureLoading, GifTransparencyGivesAMask) {
 TEST(PictureLoading, StreamsTakeOnlyBmpAndJpeg) {
     DisplayDepth d(24);
     int kind = 1;
-    TBitmap* mask = nullptr;
     TMemoryStream small;
     small.Write("BM0123456789", 12);
-    EXPECT_EQ(GetImageAndMaskFromStream(&small, kind, mask), nullptr);
-    EXPECT_EQ(GetImageAndMaskFromStream(nullptr, kind, mask), nullptr);
+    EXPECT_EQ(GetImageAndMaskFromStream(&small, kind).Picture, nullptr);
+    EXPECT_EQ(GetImageAndMaskFromStream(nullptr, kind).Picture, nullptr);
 
     auto gif = SmallGif(true, true).Encode();
     TMemoryStream gs;
     gs.Write(gif.data(), static_cast<int>(gif.size()));
-    EXPECT_EQ(GetImageAndMaskFromStream(&gs, kind, mask), nullptr);
+    TPictureAndMask fromGif = GetImageAndMaskFromStream(&gs, kind);
+    EXPECT_EQ(fromGif.Picture, nullptr);
+    EXPECT_EQ(fromGif.Mask, nullptr);
 
     auto bmp = Picture(4, 3, [](int x, int) { return x < 2 ? RGB(0, 0, 0) : RGB(0, 128, 0); });
     auto bytes = bmp->SaveToBytes();
     TMemoryStream bs;
     bs.Write(bytes.data(), static_cast<int>(bytes.size()));
     kind = 1;
-    std::unique_ptr<TBitmap> pic(GetImageAndMaskFromStream(&bs, kind, mask));
-    std::unique_ptr<TBitmap> m(mask);
+    auto [pic, m] = GetImageAndMaskFromStream(&bs, kind);
     ASSERT_TRUE(pic && m);
     EXPECT_EQ(At(pic.get(), 3, 2), RGB(0, 128, 0));
     EXPECT_EQ(At(m.get(), 0, 0), clWhite);
@@ -274,19 +282,21 @@ TEST(PictureLoading, StreamsTakeOnlyBmpAndJpeg) {
     std::vector<std::uint8_t> junk(bytes.begin(), bytes.begin() + 30);
     TMemoryStream js;
     js.Write(junk.data(), static_cast<int>(junk.size()));
-    EXPECT_EQ(GetImageAndMaskFromStream(&js, kind, mask), nullptr);
+    TPictureAndMask fromJunk = GetImageAndMaskFromStream(&js, kind);
+    EXPECT_EQ(fromJunk.Picture, nullptr);
+    EXPECT_EQ(fromJunk.Mask, nullptr) << "no mask is left without its picture";
 }
 
 TEST(DisplayConversion, At24And8Bits) {
     {
         DisplayDepth d(24);
         auto pic = Picture(4, 4, [](int, int) { return RGB(1, 2, 3); });
-        TBitmap* raw = pic.release();
-        std::unique_ptr<TBitmap> same(ConvertImage(raw));
+        TBitmap* raw = pic.get();
+        std::unique_ptr<TBitmap> same(ConvertImage(std::move(pic)));
         EXPECT_EQ(same.get(), raw) << "8 bits or more are kept";
         auto low = Picture(4, 4, [](int x, int) { return x ? clWhite : clBlack; });
         low->SetPixelFormat(pf4bit);
-        std::unique_ptr<TBitmap> rebuilt(ConvertImage(low.release()));
+        std::unique_ptr<TBitmap> rebuilt(ConvertImage(std::move(low)));
         ASSERT_TRUE(rebuilt);
         EXPECT_EQ(At(rebuilt.get(), 0, 0), clBlack);
         EXPECT_EQ(At(rebuilt.get(), 3, 3), clWhite);
@@ -295,7 +305,7 @@ TEST(DisplayConversion, At24And8Bits) {
     {
         DisplayDepth d(8);
         auto pic = Picture(4, 4, [](int, int) { return RGB(55, 55, 55); });
-        std::unique_ptr<TBitmap> out(ConvertImage(pic.release()));
+        std::unique_ptr<TBitmap> out(ConvertImage(std::move(pic)));
         ASSERT_TRUE(out);
         EXPECT_EQ(out->PixelFormat(), pf8bit);
         EXPECT_EQ(At(out.get(), 2, 2), RGB(55, 55, 55));

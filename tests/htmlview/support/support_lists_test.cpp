@@ -180,12 +180,12 @@ TEST(ImageCache, LifeRules) {
     {
         TStringBitmapList cache;
         EXPECT_EQ(cache.MaxCache(), 4);
-        auto* used = new TBitmapItem(new Counted, nullptr);
-        auto* unused = new TBitmapItem(new Counted, nullptr);
+        auto* used = new TBitmapItem(std::make_unique<Counted>(), nullptr);
+        auto* unused = new TBitmapItem(std::make_unique<Counted>(), nullptr);
         ASSERT_GE(cache.AddObject("USED.GIF", used), 0);
         ASSERT_GE(cache.AddObject("UNUSED.GIF", unused), 0);
         EXPECT_EQ(used->UsageCount, 1);
-        auto* dup = new TBitmapItem(new Counted, nullptr);
+        auto* dup = new TBitmapItem(std::make_unique<Counted>(), nullptr);
         EXPECT_EQ(cache.AddObject("USED.GIF", dup), -1) << "a key is cached once";
         EXPECT_EQ(dup->UsageCount, 0);
         delete dup;
@@ -203,7 +203,7 @@ TEST(ImageCache, LifeRules) {
         EXPECT_EQ(cache.Count(), 1) << "a picture in use survives any number of loads";
 
         int i = cache.IndexOf("USED.GIF");
-        EXPECT_EQ(cache.GetImage(i), used->MImage);
+        EXPECT_EQ(cache.GetImage(i), used->MImage.get());
         EXPECT_EQ(used->AccessCount, 0);
         EXPECT_EQ(used->UsageCount, 2);
         cache.DecUsage("USED.GIF");
@@ -217,9 +217,9 @@ TEST(ImageCache, LifeRules) {
 
         // Purge drops everything unused at once; SetCacheCount drops the stale.
         cache.SetCacheCount(5);
-        cache.AddObject("A", new TBitmapItem(new Counted, nullptr));
-        cache.AddObject("B", new TBitmapItem(new Counted, nullptr));
-        cache.AddObject("C", new TBitmapItem(new Counted, nullptr));
+        cache.AddObject("A", new TBitmapItem(std::make_unique<Counted>(), nullptr));
+        cache.AddObject("B", new TBitmapItem(std::make_unique<Counted>(), nullptr));
+        cache.AddObject("C", new TBitmapItem(std::make_unique<Counted>(), nullptr));
         cache.DecUsage("A");
         cache.DecUsage("B");
         cache.BumpAndCheck();
@@ -227,7 +227,7 @@ TEST(ImageCache, LifeRules) {
         cache.SetCacheCount(1);
         EXPECT_EQ(cache.Count(), 1);
         EXPECT_EQ(cache.Strings(0), "C");
-        cache.AddObject("D", new TBitmapItem(new Counted, nullptr));
+        cache.AddObject("D", new TBitmapItem(std::make_unique<Counted>(), nullptr));
         cache.DecUsage("D");
         cache.PurgeCache();
         EXPECT_EQ(cache.Count(), 1);

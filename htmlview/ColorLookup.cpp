@@ -1,9 +1,9 @@
-// The pure part of the colour reduction: nearest-colour lookup and error
-// diffusion over plain pixel rows (no drawing layer needed).
+// Nearest-colour lookup and error diffusion over plain pixel rows; part of
+// the GUI-free engine.
 #include <algorithm>
 #include <cstdlib>
 
-#include "htmlview/Dither.h"
+#include "htmlview/ColorLookup.h"
 
 namespace htmlview {
 

@@ -1,11 +1,11 @@
-#include "app/contracts/HtmlView.h"
+#include "htmlview/HtmlView.h"
 
 #include <cctype>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
-namespace app {
+namespace htmlview {
 
 namespace {
 
@@ -184,4 +184,4 @@ void THtmlView::LoadFromFile(const gui::String& FileName) {
     SetSelStart(0);  // from the top
 }
 
-}  // namespace app
+}  // namespace htmlview

@@ -1,6 +1,8 @@
-// The parts of the support unit that need nothing of the drawing layer:
-// lists, tokens, attributes, the indent tracker, the image cache's life
-// rules, picture type detection, name conversion and the palette layout.
+// The support unit's lists and plain helpers: owning lists, tokens,
+// attributes, the indent tracker, the image cache's life rules, picture type
+// detection, name conversion and the palette layout. The lists derive from
+// the platform layer's list classes, so this file is not part of the GUI-free
+// engine.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -240,14 +242,10 @@ void IndentManagerBasic::SetLevelOne(int Y, int Level) {
 
 // ---- Image cache ----------------------------------------------------------------------
 
-TBitmapItem::TBitmapItem(TObject* AImage, TBitmap* AMask, int ATransp)
-    : MImage(AImage), Mask(AMask), Transp(ATransp) {}
+TBitmapItem::TBitmapItem(std::unique_ptr<TObject> AImage, std::unique_ptr<TBitmap> AMask, int ATransp)
+    : MImage(std::move(AImage)), Mask(std::move(AMask)), Transp(ATransp) {}
 
-TBitmapItem::~TBitmapItem() {
-    // Both are deleted through their virtual destructors.
-    delete MImage;
-    delete Mask;
-}
+TBitmapItem::~TBitmapItem() = default;
 
 TStringBitmapList::TStringBitmapList() {
     SetSorted(true);
@@ -281,7 +279,7 @@ TObject* TStringBitmapList::GetImage(int I) {
     TBitmapItem* item = Item(I);
     item->AccessCount = 0;
     item->UsageCount++;
-    return item->MImage;
+    return item->MImage.get();
 }
 
 void TStringBitmapList::DecUsage(const String& S) {

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/contracts/HtmlView.h"
+#include "htmlview/HtmlView.h"
 #include "gui/Forms.h"
 #include "gui/TestKit.h"
 
-using app::HtmlToPlainText;
+using htmlview::HtmlToPlainText;
 
 TEST(HtmlToPlainTextTest, StripsMarkupAndKeepsTheVisibleText) {
     EXPECT_EQ(HtmlToPlainText("<html><head><title>T</title><style>p{}</style></head>"
@@ -33,7 +33,7 @@ TEST(HtmlToPlainTextTest, BreaksAndPreformattedTextAndBadInput) {
 TEST(THtmlViewTest, MissingPageRaisesAndLeavesTheViewerEmpty) {
     gui::testkit::Session session;
     gui::TForm form(nullptr);
-    auto* view = new app::THtmlView(&form);
+    auto* view = new htmlview::THtmlView(&form);
     view->SetParent(&form);
     const std::string page = (std::filesystem::temp_directory_path() / "korvane_viewer_test.html").string();
     {

@@ -7,7 +7,7 @@
 #include "gui/StdCtrls.h"
 #include "gui/Types.h"
 
-namespace app {
+namespace htmlview {
 
 enum THtmlBorderStyle { htFocused, htNone, htSingle };
 enum THtmlViewOption { htOverLinksActive, htNoLinkUnderline, htPrintTableBackground, htPrintBackground };
@@ -53,4 +53,4 @@ private:
     THtmlViewOptions FhtOptions;
 };
 
-}  // namespace app
+}  // namespace htmlview

@@ -1,0 +1,39 @@
+// GIF image data: a byte cursor over a whole file in memory and the LZW
+// decoder for one frame. Plain buffers only; nothing of the drawing layer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+
+namespace htmlview {
+
+// Byte cursor over the whole file in memory.
+struct GifReader {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+    std::size_t Pos = 0;
+    bool AtEnd() const { return Pos >= Size; }
+    int Byte() { return Pos < Size ? Data[Pos++] : -1; }
+    int Peek() const { return Pos < Size ? Data[Pos] : -1; }
+    bool Read(void* out, std::size_t n);
+    int Word();  // little-endian; -1 at end of data
+    // Skips a chain of sub-blocks up to and including its empty terminator.
+    void SkipSubBlocks();
+};
+
+// A code stream that no encoder can have written.
+class GifDataError : public std::runtime_error {
+public:
+    GifDataError();
+};
+
+// Decodes one frame's data at R (the minimum code size byte, then the data
+// sub-blocks) into `Indexes`, which holds Width x Height bytes, rows
+// top-down; interlaced rows are put in place. Data that ends early leaves
+// the rest of the picture as it was, and codes past the last pixel are
+// dropped. False when the data ends before the code size byte (nothing
+// written); GifDataError for an impossible code or code size.
+bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uint8_t* Indexes);
+
+}  // namespace htmlview
