@@ -334,7 +334,7 @@ bool HasControl(const GifFrame& f) {
 
 }  // namespace
 
-Bytes LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize) {
+Bytes LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize, int clearEvery) {
   if (minCodeSize < 2 || minCodeSize > 8) throw std::invalid_argument("GIF: minimum code size must be 2..8");
   const int clear = 1 << minCodeSize, eoi = clear + 1;
   Bytes out;
@@ -344,6 +344,7 @@ Bytes LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize) {
   std::vector<size_t> used;  // keys set since the last clear, so a reset stays cheap
   used.reserve(4096);
   int width = minCodeSize + 1, next = clear + 2;
+  int emitted = 0;
   auto reset = [&]() {
     for (size_t k : used) dict[k] = -1;
     used.clear();
@@ -372,7 +373,8 @@ Bytes LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize) {
     dict[key] = static_cast<int16_t>(next++);
     used.push_back(key);
     if (next > (1 << width) && width < 12) ++width;
-    if (next >= 4096) {
+    ++emitted;
+    if (next >= 4096 || (clearEvery > 0 && emitted % clearEvery == 0)) {
       bw.Put(clear, width);
       reset();
     }

@@ -57,7 +57,9 @@ struct GifFile {
 };
 
 // Raw LZW code stream (before sub-blocking) for the given minimum code size.
-Bytes LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize);
+// clearEvery > 0 also restarts the table after that many codes (the viewer's
+// tests use it to exercise clear codes in short pictures).
+Bytes LzwEncode(const std::vector<uint8_t>& indices, int minCodeSize, int clearEvery = 0);
 // Throws std::invalid_argument for inconsistent input (sizes, indices out of
 // the palette, more than 256 colours).
 Bytes EncodeGif(const GifFile& gif);

@@ -1,12 +1,15 @@
-// A small GIF encoder for tests: pictures with known pixels, local and
-// global tables, interlacing, graphic control and application extensions.
+// A small GIF writer for tests: pictures with known pixels, local and
+// global tables, interlacing, graphic control and application extensions,
+// and files no well-behaved encoder writes. The LZW codes come from the
+// content generator's encoder (link content_pictures).
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "content/pictures/Codecs.h"
 
 namespace testgif {
 
@@ -57,50 +60,6 @@ inline int TableBits(std::size_t n) {
     int bits = 1;
     while ((1u << bits) < n) ++bits;
     return bits;
-}
-
-// The LZW code stream (without the minimum code size byte or sub-blocks).
-inline std::vector<std::uint8_t> LzwEncode(const std::vector<std::uint8_t>& indexes, int m, int clearEvery = 0) {
-    BitWriter out;
-    const int clear = 1 << m;
-    const int end = clear + 1;
-    int width = m + 1;
-    int next = clear + 2;
-    std::map<std::pair<int, int>, int> dict;
-    auto reset = [&] {
-        dict.clear();
-        width = m + 1;
-        next = clear + 2;
-    };
-    out.Put(clear, width);
-    int codes = 0;
-    int prefix = -1;
-    for (std::uint8_t px : indexes) {
-        if (prefix < 0) {
-            prefix = px;
-            continue;
-        }
-        auto it = dict.find({prefix, px});
-        if (it != dict.end()) {
-            prefix = it->second;
-            continue;
-        }
-        out.Put(prefix, width);
-        ++codes;
-        if (next < 4096) {
-            dict[{prefix, px}] = next++;
-            if (next > (1 << width) && width < 12) ++width;
-        }
-        prefix = px;
-        if ((clearEvery > 0 && codes % clearEvery == 0) || next >= 4095) {
-            out.Put(clear, width);
-            reset();
-        }
-    }
-    if (prefix >= 0) out.Put(prefix, width);
-    out.Put(end, width);
-    out.Flush();
-    return out.bytes;
 }
 
 inline void PutSubBlocks(std::vector<std::uint8_t>& f, const std::vector<std::uint8_t>& data, std::size_t chunk = 255) {
@@ -200,7 +159,7 @@ struct Gif {
                 order = fr.pixels;
             }
             f.push_back(static_cast<std::uint8_t>(m));
-            PutSubBlocks(f, LzwEncode(order, m, fr.clearEvery));
+            PutSubBlocks(f, content::pic::LzwEncode(order, m, fr.clearEvery));
         }
         if (trailer) f.push_back(0x3B);
         return f;
