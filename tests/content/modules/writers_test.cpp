@@ -4,7 +4,7 @@
 #include <numbers>
 #include <string>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/modules/Composer.h"
 #include "content/modules/ItFile.h"
 #include "content/modules/Writers.h"
