@@ -172,6 +172,16 @@ TEST(Writers, FormatLimitsAreEnforced) {
     EXPECT_THROW(WriteIt(it), FormatError);
 }
 
+TEST(Writers, ItKeepsSkipOrdersAndRefusesOtherMissingPatterns) {
+    Song it = ToneSong(ModFormat::IT, 60, 3);
+    it.orders[1] = kSkipOrder;
+    auto m = modtest::Load(WriteIt(it));
+    ASSERT_EQ(m->get_num_orders(), 3);
+    EXPECT_NEAR(m->get_duration_seconds(), 2 * 64 * 6 * 2.5 / 125, 0.05) << "the skip plays nothing";
+    it.orders[1] = 253;
+    EXPECT_THROW(WriteIt(it), FormatError);
+}
+
 TEST(Writers, UnusedPatternsDoNotShiftModSampleData) {
     Song s = ToneSong(ModFormat::MOD, 72);
     s.patterns.push_back(s.patterns[0]);  // never played
