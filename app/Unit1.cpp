@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Unit4.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "app/Unit5.h"
 #include "app/contracts/Artwork.h"
 #include "gui/Dialogs.h"

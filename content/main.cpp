@@ -6,9 +6,7 @@
 #include <string>
 
 #include "content/modules/Release.h"
-#ifdef KORVANE_HAVE_PICTURES
 #include "content/pictures/Pictures.h"
-#endif
 
 namespace {
 
@@ -36,16 +34,11 @@ int main(int argc, char** argv) {
     try {
         std::filesystem::create_directories(outDir);
         content::WriteModules(outDir);
-#ifdef KORVANE_HAVE_PICTURES
         content::WritePagesAndPictures(outDir);
         if (!artDir.empty()) {
             std::filesystem::create_directories(artDir);
             content::WriteArtwork(artDir);
         }
-#else
-        if (!artDir.empty())
-            std::fprintf(stderr, "korvane_content: built without the pictures; no artwork written\n");
-#endif
     } catch (const std::exception& e) {
         std::fprintf(stderr, "korvane_content: %s\n", e.what());
         return 1;

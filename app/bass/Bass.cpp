@@ -11,8 +11,16 @@
 // guards everything else and is held by the output callback while it mixes.
 // SDL's device lock is taken by SDL around the callback, so no SDL call that
 // locks the device is ever made while `state` is held.
+//
+// The callers' threads hold `state` only for bookkeeping, never for decoder
+// work: a seek or restart is noted on the module and carried out by the mixer
+// before it renders the module's next chunk, and the order table and length
+// they check against are read once at load. So the callback never waits for
+// a libopenmpt seek on the GUI thread. The position the caller sets is
+// reported at once, as before.
 #include "app/bass/Bass.h"
 
+#include "app/bass/Hooks.h"
 #include "app/bass/ModuleLoader.h"
 
 #include <SDL.h>
@@ -24,6 +32,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -67,14 +76,33 @@ private:
 
 enum class State { Stopped, Playing, Paused };
 
+// A move of the decoder asked for by a caller: to the beginning (restart), or
+// to an order and row already checked against the module.
+struct Move {
+    bool restart = false;
+    int order = 0;
+    int row = 0;
+};
+
 struct Music {
     bass::detail::LoadedModule loaded;
     State state = State::Stopped;
     bool ended = false;  // reached its end while playing
-    // Where the decoder stands (the start of the next chunk it renders).
+    // Where the decoder stands (the start of the next chunk it renders), or
+    // will stand once the pending move is carried out.
     std::uint16_t order = 0;
     std::uint16_t row = 0;
     History history;
+    // Carried out by the mixer before it renders this module again; a later
+    // move replaces an earlier one, both being absolute.
+    std::optional<Move> pending;
+
+    // Read once at load, so that seeks are checked without the decoder.
+    std::uint16_t startOrder = 0;  // where the decoder stands at its beginning
+    std::uint16_t startRow = 0;
+    std::vector<int> seekOrder;    // per order: the order a seek lands on, or -1
+    std::vector<int> seekRows;     // per order: the rows of the order landed on
+    std::optional<double> seconds; // playing time; none when the decoder failed
 
     openmpt::module& mod() { return *loaded.module; }
     void readDecoderPosition() {
@@ -139,9 +167,34 @@ Music* findLocked(Engine& e, DWORD handle) {
     return it == e.musics.end() ? nullptr : it->second.get();
 }
 
+std::mutex hookLock;
+bass::detail::SeekHook seekHook = nullptr;
+void* seekHookContext = nullptr;
+
+// Carries out the pending seek or restart; on the mixing thread.
+void applyPendingMove(Music& m) {
+    const Move move = *m.pending;
+    m.pending.reset();
+    {
+        std::lock_guard<std::mutex> lock(hookLock);
+        if (seekHook != nullptr) seekHook(seekHookContext);
+    }
+    try {
+        if (move.restart)
+            m.mod().set_position_seconds(0.0);
+        else
+            m.mod().set_position_order_row(move.order, move.row);
+        m.readDecoderPosition();
+    } catch (...) {
+        // The move was checked against the module when it was asked for; a
+        // decoder that still refuses plays on from where it stands.
+    }
+}
+
 // Renders one chunk of a playing module into buf (frames are zeroed past
 // its end) and notes what it was.
 void renderChunk(Engine& e, Music& m, DWORD frames, std::int16_t* buf) {
+    if (m.pending) applyPendingMove(m);
     Snapshot s;
     s.frame = e.mixed;
     s.order = m.order;
@@ -404,8 +457,25 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD length, DW
     if (!loaded) return fail(error);
     try {
         music->readDecoderPosition();
+        music->startOrder = music->order;
+        music->startRow = music->row;
+        const int orders = music->loaded.orders;
+        music->seekOrder.assign(static_cast<std::size_t>(orders), -1);
+        music->seekRows.assign(static_cast<std::size_t>(orders), 0);
+        for (int o = 0; o < orders; ++o) {
+            const int target = bass::detail::PlayableOrder(music->mod(), o, orders);
+            music->seekOrder[static_cast<std::size_t>(o)] = target;
+            if (target >= 0)
+                music->seekRows[static_cast<std::size_t>(o)] =
+                    music->mod().get_pattern_num_rows(music->mod().get_order_pattern(target));
+        }
     } catch (...) {
         return fail(BASS_ERROR_FILEFORM);
+    }
+    try {
+        music->seconds = music->mod().get_duration_seconds();
+    } catch (...) {
+        music->seconds.reset();  // reported when the length is asked for
     }
 
     std::lock_guard<std::mutex> lock(e.state);
@@ -440,13 +510,8 @@ DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen) {
         lastError = BASS_OK;
         return static_cast<DWORD>(m->loaded.orders);
     }
-    double seconds = 0;
-    try {
-        seconds = m->mod().get_duration_seconds();
-    } catch (...) {
-        return failValue(BASS_ERROR_UNKNOWN);
-    }
-    const double bytes = seconds * e.freq * 4.0;
+    if (!m->seconds) return failValue(BASS_ERROR_UNKNOWN);
+    const double bytes = *m->seconds * e.freq * 4.0;
     if (!(bytes >= 0) || bytes >= 4294967295.0) return failValue(BASS_ERROR_UNKNOWN);
     lastError = BASS_OK;
     return static_cast<DWORD>(bytes);
@@ -457,12 +522,9 @@ BOOL BASS_MusicPlay(HMUSIC handle) {
     std::lock_guard<std::mutex> lock(e.state);
     Music* m = findLocked(e, handle);
     if (m == nullptr) return fail(BASS_ERROR_HANDLE);
-    try {
-        m->mod().set_position_seconds(0.0);
-        m->readDecoderPosition();
-    } catch (...) {
-        return fail(BASS_ERROR_UNKNOWN);
-    }
+    m->pending = Move{true, 0, 0};
+    m->order = m->startOrder;
+    m->row = m->startRow;
     m->ended = false;
     m->state = State::Playing;
     return succeed();
@@ -501,17 +563,14 @@ BOOL BASS_ChannelSetPosition(DWORD handle, DWORD pos) {
     std::lock_guard<std::mutex> lock(e.state);
     Music* m = findLocked(e, handle);
     if (m == nullptr) return fail(BASS_ERROR_HANDLE);
-    const int order = static_cast<int>(pos & 0xFFFF);
+    const std::size_t order = pos & 0xFFFF;
     const int row = static_cast<int>(pos >> 16);
-    const int target = bass::detail::PlayableOrder(m->mod(), order, m->loaded.orders);
-    if (target < 0) return fail(BASS_ERROR_POSITION);
-    try {
-        if (row >= m->mod().get_pattern_num_rows(m->mod().get_order_pattern(target))) return fail(BASS_ERROR_POSITION);
-        m->mod().set_position_order_row(target, row);
-        m->readDecoderPosition();
-    } catch (...) {
-        return fail(BASS_ERROR_POSITION);
-    }
+    if (order >= m->seekOrder.size() || m->seekOrder[order] < 0) return fail(BASS_ERROR_POSITION);
+    const int target = m->seekOrder[order];
+    if (row >= m->seekRows[order]) return fail(BASS_ERROR_POSITION);
+    m->pending = Move{false, target, row};
+    m->order = static_cast<std::uint16_t>(target);
+    m->row = static_cast<std::uint16_t>(row);
     if (m->ended) {
         // Hold it at the new place, so that a resume plays on from there.
         m->ended = false;
@@ -548,6 +607,16 @@ DWORD BASS_ChannelIsActive(DWORD handle) {
 }
 
 namespace bass {
+
+namespace detail {
+
+void SetSeekHook(SeekHook hook, void* context) {
+    std::lock_guard<std::mutex> lock(hookLock);
+    seekHook = hook;
+    seekHookContext = context;
+}
+
+}  // namespace detail
 
 DWORD Render(std::int16_t* out, DWORD frames) {
     Engine& e = engine();

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/modules/Song.h"
 
 namespace content {

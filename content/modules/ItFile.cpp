@@ -268,7 +268,7 @@ std::vector<std::uint8_t> WriteIt(const Song& song) {
         throw FormatError("IT songs have at most 99 samples and 99 instruments");
     if (song.patterns.size() > 200) throw FormatError("IT songs have at most 200 patterns");
     for (auto o : song.orders)
-        if (o >= song.patterns.size()) throw FormatError("order refers to a missing pattern");
+        if (o != kSkipOrder && o >= song.patterns.size()) throw FormatError("order refers to a missing pattern");
 
     FileBuilder fb;
     fb.header.songName = song.title;

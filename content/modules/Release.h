@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/modules/Song.h"
 
 namespace content {

@@ -32,6 +32,8 @@ constexpr std::uint8_t kNoteOff = 0xFE;  // release (key off)
 constexpr std::uint8_t kNoteCut = 0xFD;  // stop at once
 constexpr std::uint8_t kNoVolume = 0xFF;
 constexpr std::uint8_t kMiddleC = 60;     // note numbers count semitones from C-0
+// An order entry that players pass over ("+++"); IT only.
+constexpr std::uint8_t kSkipOrder = 254;
 
 struct Cell {
     std::uint8_t note = kNoNote;       // 0..119, or kNoteOff / kNoteCut / kNoNote

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace content::pic {
 

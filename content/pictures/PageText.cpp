@@ -3,7 +3,7 @@
 // FONT, floats via IMG ALIGN.
 #include "content/pictures/PageText.h"
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/pictures/Artists.h"
 
 namespace content::pic {

@@ -1,5 +1,8 @@
-// Shared helpers, the test songs and the MOD writer.
+// The test songs, and their conversion onto the content generator's song and
+// writers.
 #include "support/mod_writer.h"
+
+#include "content/modules/Writers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,42 +10,6 @@
 #include <numbers>
 
 namespace testsupport {
-
-namespace detail {
-
-void Put8(std::vector<std::uint8_t>& b, int v) { b.push_back(static_cast<std::uint8_t>(v & 0xFF)); }
-
-void Put16(std::vector<std::uint8_t>& b, unsigned v) {
-    Put8(b, static_cast<int>(v));
-    Put8(b, static_cast<int>(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
-
-void PutText(std::vector<std::uint8_t>& b, const std::string& s, std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i) b.push_back(i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
-}
-
-void Set16(std::vector<std::uint8_t>& b, std::size_t at, unsigned v) {
-    b[at] = static_cast<std::uint8_t>(v & 0xFF);
-    b[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
-}
-
-void Set32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    Set16(b, at, v & 0xFFFF);
-    Set16(b, at + 2, v >> 16);
-}
-
-void Align(std::vector<std::uint8_t>& b, std::size_t unit) {
-    while (b.size() % unit != 0) b.push_back(0);
-}
-
-}  // namespace detail
-
-using namespace detail;
 
 Sample SquareSample(const std::string& name, int amplitude, int period, int length) {
     Sample s;
@@ -101,7 +68,8 @@ Song BusySong(int orderCount, int channels) {
             for (int ch = 0; ch < channels; ++ch) {
                 if ((row + ch) % 2 != 0) continue;
                 Cell& c = pat.at(row, ch);
-                c.note = 36 + (row * 7 + ch * 5 + p * 3) % 48;
+                // Three octaves, so that MOD can hold the song too.
+                c.note = 48 + (row * 7 + ch * 5 + p * 3) % 36;
                 c.instrument = 1 + (ch + p) % 4;
                 c.volume = 32 + (row * 3 + ch) % 33;
             }
@@ -119,92 +87,75 @@ bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 
 namespace {
 
-void Put16BE(std::vector<std::uint8_t>& b, unsigned v) {
-    Put8(b, static_cast<int>(v >> 8));
-    Put8(b, static_cast<int>(v));
+enum class Target { Mod, S3m, Xm, It };
+
+std::uint8_t Byte(int v, const char* what) {
+    if (v < 0 || v > 255) throw content::FormatError(std::string("test song: ") + what + " out of range");
+    return static_cast<std::uint8_t>(v);
 }
 
-// Amiga periods without finetune, C-1 to B-3; C-2 plays a sample at about 8287 Hz.
-constexpr int kPeriods[36] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453,
-                              428, 404, 381, 360, 340, 320, 302, 285, 269, 254, 240, 226,
-                              214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113};
+content::Cell ToCell(const Cell& c, Target t) {
+    content::Cell out;
+    if (c.note == kNoteCut) {
+        // XM has no note cut: a volume of 0 silences at once, as a cut does.
+        if (t == Target::Xm)
+            out.volume = 0;
+        else
+            out.note = content::kNoteCut;
+    } else if (c.note != kNoNote) {
+        out.note = Byte(c.note, "note");
+    }
+    out.instrument = Byte(c.instrument, "instrument");
+    if (c.volume >= 0 && out.volume == content::kNoVolume) out.volume = Byte(c.volume, "volume");
+    return out;
+}
 
-std::string ModMagic(int channels) {
-    if (channels == 4) return "M.K.";
-    if (channels < 10) return std::to_string(channels) + "CHN";
-    return std::to_string(channels) + "CH";
+content::Song ToContent(const Song& song, Target t) {
+    content::Song out;
+    out.title = song.title;
+    out.channels = song.channels;
+    out.speed = song.speed;
+    out.tempo = song.tempo;
+    if (t == Target::It) out.message = song.message;
+    for (int o : song.orders) out.orders.push_back(Byte(o, "order"));
+
+    for (const Sample& s : song.samples) {
+        content::Sample cs;
+        cs.name = s.name;
+        cs.pcm.reserve(s.data.size());
+        for (std::int8_t v : s.data) cs.pcm.push_back(static_cast<std::int16_t>(v * 256));
+        // MOD tunes by finetune: the rate of its C-2 keeps it at 0.
+        if (t == Target::Mod) cs.rate = 8287;
+        cs.loop = s.loop;
+        cs.loopEnd = static_cast<std::uint32_t>(s.data.size());
+        cs.volume = Byte(s.volume, "sample volume");
+        out.samples.push_back(std::move(cs));
+    }
+    if (t == Target::Xm || t == Target::It) {
+        for (std::size_t i = 0; i < song.samples.size(); ++i) {
+            content::Instrument in;
+            in.name = i < song.instrumentNames.size() ? song.instrumentNames[i] : song.samples[i].name;
+            in.sample = static_cast<int>(i);
+            out.instruments.push_back(std::move(in));
+        }
+    }
+
+    const bool fixed64 = t == Target::Mod || t == Target::S3m;
+    for (const Pattern& p : song.patterns) {
+        if (fixed64 && p.rows > 64) throw content::FormatError("test song: MOD and S3M patterns hold 64 rows");
+        content::Pattern cp(fixed64 ? 64 : p.rows, p.channels);
+        for (int row = 0; row < p.rows; ++row)
+            for (int ch = 0; ch < p.channels; ++ch) cp.At(row, ch) = ToCell(p.at(row, ch), t);
+        out.patterns.push_back(std::move(cp));
+    }
+    return out;
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> WriteMod(const Song& song) {
-    std::vector<std::uint8_t> b;
-    PutText(b, song.title, 20);
-    for (std::size_t i = 0; i < 31; ++i) {
-        if (i < song.samples.size()) {
-            const Sample& s = song.samples[i];
-            unsigned words = static_cast<unsigned>((s.data.size() + 1) / 2);
-            PutText(b, s.name, 22);
-            Put16BE(b, words);
-            Put8(b, 0);
-            Put8(b, s.volume);
-            Put16BE(b, 0);
-            Put16BE(b, s.loop ? words : 1);
-        } else {
-            PutText(b, "", 22);
-            Put16BE(b, 0);
-            Put8(b, 0);
-            Put8(b, 0);
-            Put16BE(b, 0);
-            Put16BE(b, 1);
-        }
-    }
-    Put8(b, static_cast<int>(song.orders.size()));
-    Put8(b, 127);
-    int patternCount = 0;
-    for (std::size_t i = 0; i < 128; ++i) {
-        int order = i < song.orders.size() ? song.orders[i] : 0;
-        patternCount = std::max(patternCount, order + 1);
-        Put8(b, order);
-    }
-    PutText(b, ModMagic(song.channels), 4);
-
-    const int firstPattern = song.orders.empty() ? -1 : song.orders[0];
-    for (int p = 0; p < patternCount; ++p) {
-        for (int row = 0; row < 64; ++row) {
-            for (int ch = 0; ch < song.channels; ++ch) {
-                Cell c;
-                if (p < static_cast<int>(song.patterns.size()) && row < song.patterns[p].rows)
-                    c = song.patterns[p].at(row, ch);
-                int period = 0;
-                if (c.note >= 0) period = kPeriods[std::clamp(c.note - 48, 0, 35)];
-                int effect = 0, param = 0;
-                if (c.note == kNoteCut) {
-                    effect = 0xC;
-                } else if (c.volume >= 0) {
-                    effect = 0xC;
-                    param = c.volume;
-                }
-                // MOD has no header speed: set it with Fxx on the first row played.
-                if (p == firstPattern && row == 0 && ch == song.channels - 1 && song.speed != 6) {
-                    effect = 0xF;
-                    param = song.speed;
-                } else if (p == firstPattern && row == 0 && ch == song.channels - 2 && song.tempo != 125) {
-                    effect = 0xF;
-                    param = song.tempo;
-                }
-                Put8(b, (c.instrument & 0xF0) | ((period >> 8) & 0x0F));
-                Put8(b, period & 0xFF);
-                Put8(b, ((c.instrument & 0x0F) << 4) | effect);
-                Put8(b, param);
-            }
-        }
-    }
-    for (const Sample& s : song.samples) {
-        for (std::int8_t v : s.data) Put8(b, v);
-        if (s.data.size() % 2 != 0) Put8(b, 0);
-    }
-    return b;
-}
+std::vector<std::uint8_t> WriteMod(const Song& song) { return content::WriteMod(ToContent(song, Target::Mod)); }
+std::vector<std::uint8_t> WriteS3m(const Song& song) { return content::WriteS3m(ToContent(song, Target::S3m)); }
+std::vector<std::uint8_t> WriteXm(const Song& song) { return content::WriteXm(ToContent(song, Target::Xm)); }
+std::vector<std::uint8_t> WriteIt(const Song& song) { return content::WriteIt(ToContent(song, Target::It)); }
 
 }  // namespace testsupport

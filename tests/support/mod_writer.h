@@ -1,6 +1,7 @@
-// Minimal writers of tracker modules (MOD, S3M, XM, IT) for tests and
-// benchmarks. One small song model is written out in each format, so a test
-// can make the same music in all four and know exactly what it holds.
+// Tracker modules (MOD, S3M, XM, IT) for tests and benchmarks. One small song
+// model is written out in each format, so a test can make the same music in
+// all four and know exactly what it holds. The bytes come from the content
+// generator's writers: this is only the conversion onto their song.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +58,9 @@ struct Song {
 
 // Each writer takes a song whose patterns have song.channels channels. MOD and
 // S3M patterns always have 64 rows: shorter ones are padded with empty rows.
+// MOD songs have 4 channels and notes in its three octaves (48..83). A song
+// that does not fit the format throws content::FormatError. Order 254 is a
+// skip marker.
 std::vector<std::uint8_t> WriteMod(const Song& song);
 std::vector<std::uint8_t> WriteS3m(const Song& song);
 std::vector<std::uint8_t> WriteXm(const Song& song);
@@ -75,16 +79,5 @@ Song LoudSilentSong(int orderCount, int rowsPerPattern = 16, int channels = 4);
 Song BusySong(int orderCount, int channels = 8);
 
 bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-
-// Little helpers shared by the writers.
-namespace detail {
-void Put8(std::vector<std::uint8_t>& b, int v);
-void Put16(std::vector<std::uint8_t>& b, unsigned v);
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v);
-void PutText(std::vector<std::uint8_t>& b, const std::string& s, std::size_t width);
-void Set16(std::vector<std::uint8_t>& b, std::size_t at, unsigned v);
-void Set32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v);
-void Align(std::vector<std::uint8_t>& b, std::size_t unit);
-}  // namespace detail
 
 }  // namespace testsupport

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"

@@ -12,7 +12,7 @@
 
 #include "ItInfo.h"
 #include "ModuleTestUtil.h"
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/modules/Release.h"
 
 namespace {

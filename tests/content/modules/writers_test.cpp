@@ -4,7 +4,7 @@
 #include <numbers>
 #include <string>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/modules/Composer.h"
 #include "content/modules/ItFile.h"
 #include "content/modules/Writers.h"
@@ -169,6 +169,16 @@ TEST(Writers, FormatLimitsAreEnforced) {
 
     Song it = ToneSong(ModFormat::IT, 60);
     it.samples.resize(100);
+    EXPECT_THROW(WriteIt(it), FormatError);
+}
+
+TEST(Writers, ItKeepsSkipOrdersAndRefusesOtherMissingPatterns) {
+    Song it = ToneSong(ModFormat::IT, 60, 3);
+    it.orders[1] = kSkipOrder;
+    auto m = modtest::Load(WriteIt(it));
+    ASSERT_EQ(m->get_num_orders(), 3);
+    EXPECT_NEAR(m->get_duration_seconds(), 2 * 64 * 6 * 2.5 / 125, 0.05) << "the skip plays nothing";
+    it.orders[1] = 253;
     EXPECT_THROW(WriteIt(it), FormatError);
 }
 

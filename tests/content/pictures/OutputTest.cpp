@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "Readers.h"
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "content/pictures/Artists.h"
 #include "content/pictures/Pictures.h"
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace {
 
