@@ -122,6 +122,11 @@ TForm3::TForm3(TComponent* AOwner) : TForm(AOwner) {
         b->Palette2()->SetHigh(clYellow);
         b->Palette3()->SetLow(clMaroon);
         b->Palette3()->SetHigh(clRed);
+        // Only a 1-pixel black outline: the constructor's lowered 5-pixel
+        // bevel would leave room for just 40 ticks.
+        b->Bevel()->SetInnerStyle(controls::bsNone);
+        b->Bevel()->SetOuterStyle(controls::bsNone);
+        b->Bevel()->SetInnerSpace(0);
         b->Bevel()->SetOuterOutline(controls::osOuter);
         return b;
     };

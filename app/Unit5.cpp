@@ -77,6 +77,15 @@ void SplitComment(const std::vector<std::uint8_t>& msg) {
         std::fill(std::begin(line), std::end(line), ' ');
         pos = 0;
     }
+    // Most trackers end the message without a carriage return (often with a
+    // zero terminator instead): the text after the last one is a line too.
+    std::size_t tail = pos;
+    while (tail > 0 && msg[msg.size() - pos + tail - 1] == 0) --tail;
+    if (tail == 0) return;
+    String text(line, CommentLineSize);
+    if (tail < CommentLineSize) text.erase(tail);
+    if (text.size() < CommentLineSize - 1) text.resize(CommentLineSize - 1, ' ');
+    if (next < MaxCommentLines) commentlines[static_cast<std::size_t>(next)] = std::move(text);
 }
 
 TLabel* MakeLabel(TForm5* form, TWinControl* parent, int left, int top, int width, int height,
@@ -126,6 +135,7 @@ bool ReadITInfo(const String& FileName) {
     const int instrumentCount = Word16(header + 34);
     const int sampleCount = Word16(header + 36);
     const int patternCount = Word16(header + 38);
+    const bool hasMessage = (Word16(header + 46) & 1) != 0;
     const int messageLength = Word16(header + 54);
     const std::uint32_t messageOffset = Dword32(header + 56);
 
@@ -148,7 +158,8 @@ bool ReadITInfo(const String& FileName) {
                            : String();
 
     for (auto& line : commentlines) line.clear();
-    if (messageLength > 0) {
+    // Without the message flag the length and offset are left-overs.
+    if (hasMessage && messageLength > 0) {
         std::vector<std::uint8_t> msg(static_cast<std::size_t>(messageLength));
         s.SetPosition(messageOffset);
         s.ReadBuffer(msg.data(), messageLength);

@@ -321,7 +321,11 @@ void TFlatButton::Recheck() {
 }
 
 void TFlatButton::HoverTick() {
-    if (!UnderCursor()) Leave();
+    if (UnderCursor()) return;
+    Leave();
+    // A release clears the hot look without giving up the timer, so Leave
+    // alone would keep it for good; once the pointer is gone, let go of it.
+    if (!FDragging) ReleaseHoverTimer();
 }
 
 void TFlatButton::MouseMove(TShiftState Shift, int X, int Y) {

@@ -130,7 +130,8 @@ int TPageControl::IndexOfTabAt(int X, int Y) const {
 }
 
 void TPageControl::AdjustClientRect(TRect& R) {
-    R.Top += TabHeight() + 2;
+    // Below the tabs and inside the body's 2-pixel frame, which stays visible.
+    R.Top += TabHeight() + 4;
     R.Left += 2;
     R.Right -= 2;
     R.Bottom -= 2;
@@ -150,7 +151,9 @@ void TPageControl::Paint() {
         TRect r = TabRect(i);
         if (r.Width() <= 0) continue;
         bool active = FPages[static_cast<size_t>(i)] == FActivePage;
-        if (active) r = Rect(r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 1);
+        // The active tab is raised and covers the frame's top edge under it,
+        // so it joins its page.
+        if (active) r = Rect(r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 2);
         c->Brush()->SetColor(Color());
         c->FillRect(r);
         c->Pen()->SetColor(clBtnHighlight);

@@ -66,6 +66,16 @@ int PixelSizeFor(const QString& family, LONG lfHeight, int weight, bool italic) 
     return std::max(1, static_cast<int>(std::lround(lfHeight * 200.0 / cell)));
 }
 
+// Hinted without antialiasing, the sans face's bold keeps one-pixel stems up
+// to 12 pixels and reads as regular; a condensed face whose bold has two-pixel
+// stems at these sizes stands in, at about the same width.
+QString SmallBoldFace(const QString& family, int weight, int pixelSize) {
+    static const QString kSmallBold = QStringLiteral("DejaVu Sans Condensed");
+    if (family != QLatin1String("Liberation Sans") || weight < 600 || pixelSize > 12) return family;
+    static const bool installed = QFontDatabase::hasFamily(kSmallBold);
+    return installed ? kSmallBold : family;
+}
+
 }  // namespace
 
 QString FromAnsi(const char* text, int count) {
@@ -134,13 +144,14 @@ std::shared_ptr<const FontData> FontDataFor(const LOGFONTA& lf) {
     const QString family = MapFaceName(face, lf.lfPitchAndFamily);
     const int weight = std::clamp<int>(lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight, 100, 900);
     const bool italic = lf.lfItalic != 0;
-    QFont f(family);
+    const int pixelSize = PixelSizeFor(family, lf.lfHeight, weight, italic);
+    QFont f(SmallBoldFace(family, weight, pixelSize));
     f.setStyleStrategy(static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoSubpixelAntialias));
     f.setHintingPreference(QFont::PreferFullHinting);
     f.setKerning(false);
     f.setWeight(static_cast<QFont::Weight>(weight));
     f.setItalic(italic);
-    d->pixelSize = PixelSizeFor(family, lf.lfHeight, weight, italic);
+    d->pixelSize = pixelSize;
     f.setPixelSize(d->pixelSize);
     if (lf.lfWidth > 0) {
         // A requested average width stretches the font horizontally.

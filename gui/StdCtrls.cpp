@@ -687,7 +687,13 @@ void TListBox::SetMultiSelect(bool v) {
     Invalidate();
 }
 
-int TListBox::VisibleRows() const { return std::max(1, (Height() - 2 * Border()) / ItemHeight()); }
+// A standard list's rows fit its font; the item height is for owner drawing.
+int TListBox::RowHeight() const {
+    if (FStyle != lbStandard) return ItemHeight();
+    return std::max(1, MeasureText(Font(), "Wg", 0, DT_SINGLELINE).cy);
+}
+
+int TListBox::VisibleRows() const { return std::max(1, (Height() - 2 * Border()) / RowHeight()); }
 
 void TListBox::ItemsChanged() {
     FSelected.resize(static_cast<size_t>(FItems->Count()), false);
@@ -773,7 +779,7 @@ int TListBox::SelCount() const {
 
 TRect TListBox::ItemRect(int Index) const {
     int b = Border();
-    int h = ItemHeight();
+    int h = RowHeight();
     int right = Width() - b - (FBar->isVisibleTo(detail::WidgetOf(this)) ? 16 : 0);
     int top = b + (Index - FTopIndex) * h;
     return Rect(b, top, right, top + h);
@@ -781,7 +787,7 @@ TRect TListBox::ItemRect(int Index) const {
 
 int TListBox::ItemAtPos(TPoint Pos, bool Existing) const {
     int b = Border();
-    int row = (Pos.Y - b) / ItemHeight();
+    int row = (Pos.Y - b) / RowHeight();
     if (Pos.Y < b) row = -1;
     int index = FTopIndex + row;
     if (index < 0) return -1;

@@ -334,6 +334,7 @@ private:
     void ItemsChanged();
     void UpdateScrollBar();
     int VisibleRows() const;
+    int RowHeight() const;
     int Border() const { return FBorderStyle == bsSingle ? 2 : 0; }
     void SelectByUser(int Index);
     std::unique_ptr<TStringList> FItems;

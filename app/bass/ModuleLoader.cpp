@@ -19,7 +19,12 @@ std::string FormatName(const std::string& type) {
     if (type == "it") return "IT";
     if (type == "xm") return "XM";
     if (type == "s3m") return "S3M";
-    if (type == "mod") return "MOD";
+    // The tracker library names old MOD variants after their own tracker
+    // (15-sample Soundtracker files are "stk" or "m15"); all of them are MOD
+    // files to the player.
+    static const char* const kModFamily[] = {"mod", "m15", "stk", "st26", "ice", "pt36", "wow"};
+    for (const char* t : kModFamily)
+        if (type == t) return "MOD";
     return {};
 }
 

@@ -4,6 +4,8 @@
 #include <gif_lib.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -188,4 +190,16 @@ BENCHMARK(BM_AnimatedGiflib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Dither640x480Rows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Dither640x480Bitmap)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // The bitmaps need the GUI layer's platform: off screen, as in the tests,
+    // so the benchmark runs without a display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#ifndef NDEBUG
+    std::fputs("bench_gif: our code is a debug build; time a Release build (see README.md)\n", stderr);
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -168,7 +168,7 @@ TEST(StdCtrlsListBox, ItemsShowAtOnceAndSelectionFollowsInput) {
 
     int clicks = 0;
     lb->OnClick = [&](TObject*) { ++clicks; };
-    tk::Click(lb, 20, 2 + 8 * 3 + 2);
+    tk::Click(lb, 20, lb->ItemRect(3).Top + 2);
     EXPECT_EQ(lb->ItemIndex(), 3);
     EXPECT_TRUE(lb->Selected(3));
     EXPECT_EQ(clicks, 1);
@@ -183,6 +183,45 @@ TEST(StdCtrlsListBox, ItemsShowAtOnceAndSelectionFollowsInput) {
     EXPECT_EQ(lb->ItemIndex(), -1);
     EXPECT_EQ(lb->TopIndex(), 0);
     EXPECT_FALSE(inkInFirstRow());
+}
+
+// The Mod Info lists: a small item height must not cut the font's glyphs,
+// since a standard list takes its rows from the font.
+TEST(StdCtrlsListBox, StandardRowsFitTheFontAndOwnerDrawnRowsTheItemHeight) {
+    tk::Session s;
+    auto f = MakeForm(clBtnFace);
+    auto* lb = new TListBox(f.get());
+    lb->SetParent(f.get());
+    lb->SetBounds(8, 8, 120, 100);
+    lb->Font()->SetName("Terminal");
+    lb->Font()->SetHeight(-11);
+    lb->SetItemHeight(8);
+    for (const char* line : {"by Orvek", "by Orvek", "by Orvek"}) lb->Items()->Add(line);
+    const int text = MeasureText(lb->Font(), "by Orvek", 0, DT_SINGLELINE).cy;
+    ASSERT_GE(text, 11);
+    EXPECT_EQ(lb->ItemRect(1).Top - lb->ItemRect(0).Top, text);
+    EXPECT_EQ(lb->ItemAtPos(Point(20, lb->ItemRect(2).Top + text - 1), true), 2);
+    // The lowest ink of a row (the descenders) lies inside that row, and the
+    // row below does not paint over it: every row shows the same pixels.
+    auto pic = tk::Render(lb);
+    auto rowInk = [&](int i) {
+        std::vector<TColor> px;
+        TRect r = lb->ItemRect(i);
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) px.push_back(pic->Canvas()->Pixels(x, y));
+        return px;
+    };
+    int lowest = -1;
+    TRect r0 = lb->ItemRect(0);
+    for (int y = r0.Top; y < r0.Bottom; ++y)
+        for (int x = r0.Left; x < r0.Right; ++x)
+            if (pic->Canvas()->Pixels(x, y) != ColorToRGB(clWindow)) lowest = y;
+    EXPECT_GE(lowest, r0.Top + 8);  // descenders below the old 8-pixel row
+    EXPECT_EQ(rowInk(0), rowInk(1));
+    EXPECT_EQ(rowInk(1), rowInk(2));
+
+    lb->SetStyle(lbOwnerDrawFixed);
+    EXPECT_EQ(lb->ItemRect(1).Top - lb->ItemRect(0).Top, 8);
 }
 
 TEST(StdCtrlsTimer, FiresEveryIntervalWhileEnabledAndReportsErrors) {
@@ -244,6 +283,30 @@ TEST(StdCtrlsPages, ActivePageIsTheOnlyVisibleOneAndTabsSwitch) {
     delete sheets[1];
     EXPECT_EQ(pc->PageCount(), 2);
     EXPECT_NE(pc->ActivePage(), nullptr);
+}
+
+// The sheet sits inside the body's 3-D frame; the frame's top edge shows
+// beside the tabs and opens under the active tab, which joins its page.
+TEST(StdCtrlsPages, SheetSitsInsideTheFrameAndTheActiveTabJoinsIt) {
+    tk::Session s;
+    auto f = MakeForm(clBtnFace);
+    f->Show();
+    auto* pc = new TPageControl(f.get());
+    pc->SetParent(f.get());
+    pc->SetBounds(8, 12, 180, 120);
+    auto* sheet = new TTabSheet(f.get());
+    sheet->SetPageControl(pc);
+    sheet->SetCaption("General");
+    const int body = pc->TabHeight() + 2;  // the frame's top row
+    EXPECT_EQ(sheet->BoundsRect(), Rect(2, body + 2, 178, 118));
+    const TRect tab = pc->TabRect(0);
+    const int beside = tab.Right + 20, under = (tab.Left + tab.Right) / 2;
+    EXPECT_EQ(tk::PixelAt(pc, beside, body), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(tk::PixelAt(pc, beside, body + 1), ColorToRGB(cl3DLight));
+    EXPECT_EQ(tk::PixelAt(pc, 0, 60), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(tk::PixelAt(pc, 179, 60), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(tk::PixelAt(pc, under, body), ColorToRGB(clBtnFace));
+    EXPECT_EQ(tk::PixelAt(pc, under, body + 1), ColorToRGB(clBtnFace));
 }
 
 TEST(StdCtrlsScrollBar, ScrollInfoAndScrollMessagesMoveThePosition) {

@@ -90,7 +90,7 @@ TEST_F(ModInfoTest, MessageLinesArePaddedTo79AndCutAt80) {
     for (std::size_t i = 5; i < commentlines.size(); ++i) EXPECT_EQ(commentlines[i], "") << i;
 }
 
-TEST_F(ModInfoTest, TextAfterTheLastCarriageReturnIsDroppedAndOtherBytesAreKept) {
+TEST_F(ModInfoTest, TextAfterTheLastCarriageReturnIsTheLastLineAndOtherBytesAreKept) {
     std::string msg = "one\rtw";
     msg += '\n';
     msg += '\0';
@@ -103,7 +103,39 @@ TEST_F(ModInfoTest, TextAfterTheLastCarriageReturnIsDroppedAndOtherBytesAreKept)
     second += 'o';
     EXPECT_EQ(commentlines[1], second + std::string(74, ' '));
     EXPECT_EQ(commentlines[1].size(), 79u);
-    for (std::size_t i = 2; i < commentlines.size(); ++i) EXPECT_EQ(commentlines[i], "") << i;
+    EXPECT_EQ(commentlines[2], "three without end" + std::string(62, ' '));
+    for (std::size_t i = 3; i < commentlines.size(); ++i) EXPECT_EQ(commentlines[i], "") << i;
+}
+
+// The usual ending: a zero terminator instead of a carriage return. The
+// terminator is not text, and a last line follows the same 79/80 rule.
+TEST_F(ModInfoTest, AZeroTerminatedLastLineIsKeptWithoutItsTerminator) {
+    std::string msg = "one\r" + std::string(100, 'x');
+    msg += '\0';
+    ASSERT_TRUE(ReadITInfo(WriteMessage(msg)));
+    EXPECT_EQ(commentlines[1], std::string(80, 'x'));
+    ASSERT_TRUE(ReadITInfo(WriteMessage("only line")));
+    EXPECT_EQ(commentlines[0], "only line" + std::string(70, ' '));
+    std::string ended = "done\r";
+    ended += '\0';
+    ASSERT_TRUE(ReadITInfo(WriteMessage(ended)));
+    EXPECT_EQ(commentlines[0], "done" + std::string(75, ' '));
+    EXPECT_EQ(commentlines[1], "");
+}
+
+// Files whose message flag is off often still carry an old length and
+// offset, which point at sample data: no comment is shown for them.
+TEST_F(ModInfoTest, NoMessageIsReadWithoutTheMessageFlag) {
+    it::FileBuilder fb;
+    fb.samples = {Sample("kick")};
+    fb.message = "stale text\r";
+    fb.patches.push_back({46, {0x00, 0x00}});  // the flag is cleared, the length stays
+    ASSERT_TRUE(ReadITInfo(Write("stale.it", fb.Build())));
+    EXPECT_EQ(samplenames[0], "kick");
+    for (const auto& line : commentlines) EXPECT_EQ(line, "");
+    fb.patches.back().second = {0x01, 0x00};
+    ASSERT_TRUE(ReadITInfo(Write("flagged.it", fb.Build())));
+    EXPECT_EQ(commentlines[0], "stale text" + std::string(69, ' '));
 }
 
 TEST_F(ModInfoTest, AMessageLengthOfZeroEmptiesAllLines) {
@@ -284,7 +316,8 @@ TEST_F(ModInfoWindowTest, AnItSongFillsLabelsAndAllThreeLists) {
     EXPECT_EQ(Form5->samplelist->Items()->Strings(1), "");
     EXPECT_EQ(Form5->instlist->Items()->Strings(0), "strings");
     EXPECT_EQ(Form5->commentbox->Items()->Strings(1), "second" + std::string(73, ' '));
-    EXPECT_EQ(Form5->commentbox->Items()->Strings(2), "");
+    EXPECT_EQ(Form5->commentbox->Items()->Strings(2), "no end" + std::string(73, ' '));
+    EXPECT_EQ(Form5->commentbox->Items()->Strings(3), "");
 
     // The lists are not emptied here: the caller does that before each song.
     ShowModInfo("Tidewater", "Brine", "IT", "2:44", "73k");

@@ -438,6 +438,56 @@ TEST_F(WindowsTest, TimerLevelRuleAndClamping) {
     EXPECT_EQ(Form3->Timer1->Interval(), 30u);
 }
 
+// The meters as the Bio window builds them: a 1-pixel black outline around 44
+// one-pixel ticks, zones of 26, 11 and 7, filling from opposite ends.
+TEST_F(WindowsTest, LevelMetersDrawOutlinedTicksInThreeZones) {
+    struct Restore {
+        ~Restore() {
+            for (auto* m : {Form3->leftlevel, Form3->rightlevel}) m->SetVisible(false);
+            Form3->leftlevel->SetPosition(1);
+            Form3->rightlevel->SetPosition(0);
+        }
+    } restore;
+    for (auto* m : {Form3->leftlevel, Form3->rightlevel}) {
+        m->SetVisible(true);
+        m->SetPosition(128);
+        auto pic = testkit::Render(m);
+        ASSERT_EQ(pic->Width(), 89);
+        ASSERT_EQ(pic->Height(), 5);
+        for (int x = 0; x < 89; ++x) {
+            EXPECT_EQ(pic->Canvas()->Pixels(x, 0), clBlack) << m->Name() << " x " << x;
+            EXPECT_EQ(pic->Canvas()->Pixels(x, 4), clBlack) << m->Name() << " x " << x;
+        }
+        for (int y = 0; y < 5; ++y) {
+            EXPECT_EQ(pic->Canvas()->Pixels(0, y), clBlack);
+            EXPECT_EQ(pic->Canvas()->Pixels(88, y), clBlack);
+        }
+    }
+    // rightlevel: tick k at x = 2k - 1, from the left.
+    auto tickRight = [](int k) { return 2 * k - 1; };
+    // leftlevel: tick k at x = 89 - 2k, from the right.
+    auto tickLeft = [](int k) { return 89 - 2 * k; };
+    auto expectTicks = [](TControl* m, auto at, int lit) {
+        auto pic = testkit::Render(m);
+        for (int k = 1; k <= 44; ++k) {
+            const TColor want = k <= 26 ? (k <= lit ? clLime : clGreen)
+                                : k <= 37 ? (k <= lit ? clYellow : clOlive)
+                                          : (k <= lit ? clRed : clMaroon);
+            for (int y = 1; y <= 3; ++y)
+                EXPECT_EQ(pic->Canvas()->Pixels(at(k), y), want) << m->Name() << " tick " << k << " y " << y;
+            if (k < 44) {
+                EXPECT_EQ(pic->Canvas()->Pixels((at(k) + at(k + 1)) / 2, 2), clBlack);  // the gap
+            }
+        }
+    };
+    expectTicks(Form3->rightlevel, tickRight, 44);
+    expectTicks(Form3->leftlevel, tickLeft, 44);
+    Form3->rightlevel->SetPosition(64);
+    Form3->leftlevel->SetPosition(64);
+    expectTicks(Form3->rightlevel, tickRight, 22);
+    expectTicks(Form3->leftlevel, tickLeft, 22);
+}
+
 TEST_F(WindowsTest, ShortModulesAndFailedLengths) {
     Form3->trackpos->SetMaxValue(40);
     Form3->slidepos->SetMaxValue(40);

@@ -136,6 +136,30 @@ TEST_F(FlatFixture, HoverTimerDropsTheHotLookOnceThePointerLeaves) {
     EXPECT_TRUE(button->Hot());
 }
 
+// The Bio window's ModInfo button: its click shows a window over the pointer,
+// so the release leaves it unlit while it still owns the hover timer. Once
+// the timer sees the pointer gone it must let go, or the button never lights
+// again.
+TEST_F(FlatFixture, LightsAgainAfterItsClickCoveredIt) {
+    TForm cover(nullptr);
+    cover.SetBorderStyle(bsNone);
+    const TPoint at = button->ClientToScreen(Point(0, 0));
+    cover.SetBounds(at.X - 10, at.Y - 10, 100, 60);
+    button->OnClick = [&](TObject*) { cover.Show(); };
+    tk::MouseMove(button, 5, 5);
+    tk::Click(button, 5, 5);
+    ASSERT_TRUE(cover.Visible());
+    EXPECT_FALSE(button->Hot());
+    tk::AdvanceTime(100);
+    EXPECT_EQ(TFlatButton::HoveredButton(), nullptr);
+    EXPECT_FALSE(TFlatButton::HoverTimerRunning());
+    cover.Hide();
+    tk::MouseMove(button, 6, 6);
+    EXPECT_TRUE(button->Hot());
+    EXPECT_EQ(TFlatButton::HoveredButton(), button);
+    EXPECT_EQ(tk::PixelAt(button, 30, 0), clWhite);
+}
+
 TEST_F(FlatFixture, OneHoverTimerPassesBetweenButtons) {
     TFlatButton* other = AddButton(10, 10, 40, 20);
     EXPECT_EQ(TFlatButton::InstanceCount(), 2);
