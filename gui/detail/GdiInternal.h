@@ -275,11 +275,13 @@ QFont QFontOf(TFont* font);
 // The bitmap's pixels as an RGB32 image, and a new bitmap handle from an image.
 QImage ImageOf(HBITMAP bmp);
 QImage ImageOf(TBitmap* bmp);
+QImage ImageOf(const TBitmap& bmp);
 HBITMAP CreateBitmapFromImage(const QImage& img);
 
 // TBitmap internals for the JPEG unit.
 struct BitmapAccess {
     static BitmapObj* Obj(TBitmap* b);
+    static HBITMAP Handle(const TBitmap& b);  // nullptr while it has none
     static void Adopt(TBitmap* b, BitmapObj* obj);  // replaces the picture
 };
 
