@@ -289,7 +289,7 @@ struct BitmapAccess {
 
 namespace gui::detail {
 
-// ---- Shared raster helpers (Gdi.cpp) --------------------------------------------
+// ---- Shared raster helpers (the Gdi*.cpp files and Bitmap.cpp) ----------------
 // A colour value for drawing in a DC: palette indexes and palette-relative
 // colours resolved, alpha opaque.
 QRgb ResolveColor(HDC dc, COLORREF c);
