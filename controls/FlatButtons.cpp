@@ -549,7 +549,7 @@ void TFlatButton::PaintGlyph(TCanvas* Canvas, TColor Transparent) {
     StretchBlt(frame->Canvas()->Handle(), 0, 0, w, h, FGlyph->Canvas()->Handle(), src.Left, src.Top, src.Width(),
                src.Height(), SRCCOPY);
     if (FNumGlyphs == 1 && disabled) {
-        frame = CreateDisabledBitmap(frame.get());
+        frame = CreateDisabledBitmap(*frame);
         Transparent = frame->Canvas()->Pixels(0, h - 1);
     }
     TransparentBlt(Canvas->Handle(), FGlyphPos.X, FGlyphPos.Y, w, h, frame->Canvas()->Handle(), 0, 0, w, h,

@@ -21,16 +21,16 @@ TColor AdvColor(TColor Base, TColor Current, int Percent, TAdvColorDirection Dir
     return HSLtoRGB(hsl.H, hsl.S, std::min(l, HSLRange));
 }
 
-std::unique_ptr<TBitmap> CreateDisabledBitmap(TBitmap* Source) {
+std::unique_ptr<TBitmap> CreateDisabledBitmap(const TBitmap& Source) {
     auto out = std::make_unique<TBitmap>();
-    if (!Source || Source->Empty()) return out;
-    const int w = Source->Width(), h = Source->Height();
+    if (Source.Empty()) return out;
+    const int w = Source.Width(), h = Source.Height();
     out->SetPixelFormat(pf24bit);
     out->SetSize(w, h);
     TCanvas* c = out->Canvas();
     c->Brush()->SetColor(clBtnFace);
     c->FillRect(Rect(0, 0, w, h));
-    TCanvas* src = Source->Canvas();
+    TCanvas* src = Source.ReadCanvas();
     const TColor hi = ColorToRGB(clBtnHighlight), sh = ColorToRGB(clBtnShadow);
     // Read every black pixel once; the highlight pass must not see the shadow pass.
     std::vector<bool> black(static_cast<size_t>(w) * static_cast<size_t>(h));

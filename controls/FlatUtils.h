@@ -19,6 +19,6 @@ gui::TColor AdvColor(gui::TColor Base, gui::TColor Current, int Percent, TAdvCol
 // The disabled rendering of a glyph: a same-size picture in clBtnFace with
 // the glyph's black pixels embossed (clBtnHighlight one pixel right and
 // down, then clBtnShadow in place). An empty source gives an empty bitmap.
-std::unique_ptr<gui::TBitmap> CreateDisabledBitmap(gui::TBitmap* Source);
+std::unique_ptr<gui::TBitmap> CreateDisabledBitmap(const gui::TBitmap& Source);
 
 }  // namespace controls

@@ -1,8 +1,9 @@
 #include "controls/HSLUtils.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
+
+#include "controls/SkSysUtils.h"
 
 namespace controls {
 
@@ -10,14 +11,8 @@ namespace {
 
 using Ext = long double;
 
-// Nearest integer, halves to even (the default rounding mode).
-int RoundEven(Ext x) {
-    const int old = std::fegetround();
-    if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);
-    const Ext r = std::nearbyintl(x);
-    if (old != FE_TONEAREST) std::fesetround(old);
-    return static_cast<int>(r);
-}
+// Nearest integer, halves to even; the results here are small.
+int RoundEven(Ext x) { return static_cast<int>(RoundHalfEven(x)); }
 
 Ext HueToChannel(Ext m1, Ext m2, Ext x) {
     if (x < 0) x += 1;

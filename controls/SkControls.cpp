@@ -3,6 +3,7 @@
 #include "gui/Cursors.h"
 #include "gui/Forms.h"
 #include "gui/Gdi.h"
+#include "gui/ScopedDC.h"
 
 namespace controls {
 
@@ -123,7 +124,8 @@ void TSkGraphicImageControl::UpdateControl() {
     // background instead of having the parent repaint beneath it.
     if (FTransparent && !FBackground->Empty()) {
         FGrab = false;
-        ControlStyle() << csOpaque;
+        RepaintOver();  // nothing while loading
+        return;
     }
     TSkGraphicControl::UpdateControl();
 }
@@ -131,24 +133,10 @@ void TSkGraphicImageControl::UpdateControl() {
 void TSkGraphicImageControl::WMPaint(TMessage& M) {
     HDC dc = reinterpret_cast<HDC>(M.WParam);
     if (!dc) return;
-    TCanvas* canvas = Canvas();
-    canvas->Lock();
-    TCanvas* image = nullptr;
-    try {
-        FImage->SetSize(Width(), Height());
-        image = FImage->Canvas();
-        image->Lock();
-        canvas->SetHandle(dc);
-        Paint();
-    } catch (...) {
-        canvas->SetHandle(nullptr);
-        if (image) image->Unlock();
-        canvas->Unlock();
-        throw;
-    }
-    canvas->SetHandle(nullptr);
-    image->Unlock();
-    canvas->Unlock();
+    FImage->SetSize(Width(), Height());
+    CanvasLock image(*FImage->Canvas());
+    CanvasBinding bind(*Canvas(), dc);
+    Paint();
 }
 
 void TSkGraphicImageControl::PaintBackground() {
@@ -171,10 +159,7 @@ void TSkGraphicImageControl::PaintBackground() {
 
 void TSkGraphicImageControl::Paint() {
     BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), FImage->Canvas()->Handle(), 0, 0, SRCCOPY);
-    if (FTransparent) {
-        FGrab = true;
-        ControlStyle() >> csOpaque;
-    }
+    if (FTransparent) FGrab = true;
 }
 
 }  // namespace controls

@@ -53,9 +53,9 @@ void RotateCanvasFont(TCanvas* Canvas, int Angle) {
     if (rotated) Canvas->Font()->SetHandle(rotated);
 }
 
-void FillTextWithPicture(TCanvas* Canvas, const TRect& R, int X, int Y, int Angle, TBitmap* Picture,
+void FillTextWithPicture(TCanvas* Canvas, const TRect& R, int X, int Y, int Angle, const TBitmap& Picture,
                          const String& Text) {
-    if (!Canvas || !Picture || Picture->Empty()) return;
+    if (!Canvas || Picture.Empty()) return;
     const int w = R.Width(), h = R.Height();
     if (w <= 0 || h <= 0) return;
     // Both bitmaps are owned here, so they go on every path out.
@@ -76,10 +76,10 @@ void FillTextWithPicture(TCanvas* Canvas, const TRect& R, int X, int Y, int Angl
     work.SetSize(w, h);
     HDC wd = work.Canvas()->Handle();
     BitBlt(wd, 0, 0, w, h, Canvas->Handle(), R.Left, R.Top, SRCCOPY);
-    HDC pd = Picture->Canvas()->Handle();
-    StretchBlt(wd, 0, 0, w, h, pd, 0, 0, Picture->Width(), Picture->Height(), SRCINVERT);
+    HDC pd = Picture.ReadCanvas()->Handle();
+    StretchBlt(wd, 0, 0, w, h, pd, 0, 0, Picture.Width(), Picture.Height(), SRCINVERT);
     BitBlt(wd, 0, 0, w, h, mc->Handle(), 0, 0, SRCAND);
-    StretchBlt(wd, 0, 0, w, h, pd, 0, 0, Picture->Width(), Picture->Height(), SRCINVERT);
+    StretchBlt(wd, 0, 0, w, h, pd, 0, 0, Picture.Width(), Picture.Height(), SRCINVERT);
     BitBlt(Canvas->Handle(), R.Left, R.Top, w, h, wd, 0, 0, SRCCOPY);
 }
 
@@ -219,7 +219,7 @@ void TSkLabel::Paint() {
             break;
     }
     c->Font()->SetColor(own);
-    if (!FBitmap->Empty()) FillTextWithPicture(c, client, X, Y, FAngle, FBitmap.get(), text);
+    if (!FBitmap->Empty()) FillTextWithPicture(c, client, X, Y, FAngle, *FBitmap, text);
     TSkGraphicImageControl::Paint();
 }
 

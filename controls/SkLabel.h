@@ -19,7 +19,7 @@ gui::TPoint SkLabelTextOrigin(int W, int H, int tw, int th, int Angle, gui::TAli
 
 // Fills the letters of Text (drawn with Canvas's font at (X, Y)) with
 // Picture stretched over R, leaving every other pixel of R as it is.
-void FillTextWithPicture(gui::TCanvas* Canvas, const gui::TRect& R, int X, int Y, int Angle, gui::TBitmap* Picture,
+void FillTextWithPicture(gui::TCanvas* Canvas, const gui::TRect& R, int X, int Y, int Angle, const gui::TBitmap& Picture,
                          const gui::String& Text);
 
 // Makes the canvas font a copy of itself rotated by Angle degrees.

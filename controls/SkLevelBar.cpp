@@ -59,23 +59,9 @@ void TSkLevelBar::SetPosition(int Value) {
     if (FPosition == FMaxValue && OnMaxValue) OnMaxValue(this);
 }
 
-void TSkLevelBar::SetMinValue(int Value) {
-    if (Value == FMinValue || Value >= FMaxValue) return;
-    FMinValue = Value;
-    if (FPosition < Value)
-        SetPosition(Value);
-    else
-        UpdateControl();
-}
+void TSkLevelBar::SetMinValue(int Value) { SetRangeBound(*this, FMinValue, FMaxValue, false, Value, FPosition); }
 
-void TSkLevelBar::SetMaxValue(int Value) {
-    if (Value == FMaxValue || Value <= FMinValue) return;
-    FMaxValue = Value;
-    if (FPosition > Value)
-        SetPosition(Value);
-    else
-        UpdateControl();
-}
+void TSkLevelBar::SetMaxValue(int Value) { SetRangeBound(*this, FMinValue, FMaxValue, true, Value, FPosition); }
 
 void TSkLevelBar::SetPercent1(int Value) {
     Value = std::clamp(Value, 0, 100);

@@ -45,23 +45,9 @@ void TSkProgressBar::SetPosition(int Value) {
     if (OnChange) OnChange(this);
 }
 
-void TSkProgressBar::SetMinValue(int Value) {
-    if (Value == FMinValue || Value >= FMaxValue) return;
-    FMinValue = Value;
-    if (FPosition < Value)
-        SetPosition(Value);
-    else
-        UpdateControl();
-}
+void TSkProgressBar::SetMinValue(int Value) { SetRangeBound(*this, FMinValue, FMaxValue, false, Value, FPosition); }
 
-void TSkProgressBar::SetMaxValue(int Value) {
-    if (Value == FMaxValue || Value <= FMinValue) return;
-    FMaxValue = Value;
-    if (FPosition > Value)
-        SetPosition(Value);
-    else
-        UpdateControl();
-}
+void TSkProgressBar::SetMaxValue(int Value) { SetRangeBound(*this, FMinValue, FMaxValue, true, Value, FPosition); }
 
 void TSkProgressBar::SetStartColor(TColor Value) {
     if (Value == FStartColor) return;

@@ -1,6 +1,7 @@
 #include "controls/SkSysUtils.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <climits>
 #include <cmath>
 
@@ -48,11 +49,19 @@ TColor ResolveColor(TColor Color) {
     return Color;
 }
 
+long long RoundHalfEven(long double X) {
+    const int old = std::fegetround();
+    if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+    const long double r = std::nearbyintl(X);
+    if (old != FE_TONEAREST) std::fesetround(old);
+    return static_cast<long long>(r);
+}
+
 int RoundClampByte(double X) {
     if (std::isnan(X)) return 0;
     if (X <= 0) return 0;
     if (X >= 255) return 255;
-    return static_cast<int>(std::nearbyint(X));  // the default mode takes halves to even
+    return static_cast<int>(RoundHalfEven(X));  // a double widens exactly
 }
 
 void ShrinkRect(TRect& R, long long D) {

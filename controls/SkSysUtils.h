@@ -21,6 +21,26 @@ int PercentFromValue(long long Value, long long Range);
 // low byte; any other colour is returned unchanged.
 gui::TColor ResolveColor(gui::TColor Color);
 
+// X rounded to the nearest integer, halves to even, in 80-bit extended
+// precision whatever the current rounding mode. X must fit a long long.
+long long RoundHalfEven(long double X);
+
+// Moves the lower (Upper false) or upper bound of a control's Min < Max
+// range holding Position. A value that changes nothing or would empty the
+// range is ignored. A position left outside is pulled to the new bound
+// through the control's SetPosition (so it notifies); otherwise the control
+// just repaints.
+template <class Control>
+void SetRangeBound(Control& C, int& Min, int& Max, bool Upper, int Value, int Position) {
+    int& bound = Upper ? Max : Min;
+    if (Value == bound || (Upper ? Value <= Min : Value >= Max)) return;
+    bound = Value;
+    if (Upper ? Position > Value : Position < Value)
+        C.SetPosition(Value);
+    else
+        C.UpdateControl();
+}
+
 // X rounded to the nearest integer (halves to even), limited to 0..255.
 int RoundClampByte(double X);
 

@@ -1,11 +1,11 @@
 #include "controls/slider.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "controls/SkSysUtils.h"
 #include "gui/Forms.h"
 
 namespace controls {
@@ -21,15 +21,6 @@ constexpr UINT RepeatInterval = 400;
 const char* const ResourceNames[SliderImageCount] = {"W95_HTB", "W95_HRL", "W95_VTB",
                                                       "W95_VRL", "W95_VTBP", "W95_HTBP"};
 
-// Nearest integer, halves to even, in extended precision.
-long long RoundEven(long double x) {
-    const int old = std::fegetround();
-    if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);
-    const long double r = std::nearbyintl(x);
-    if (old != FE_TONEAREST) std::fesetround(old);
-    return static_cast<long long>(r);
-}
-
 int ClampInt(long long v) {
     return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -44,22 +35,22 @@ const char* SliderImageResource(int Index) {
     return Index >= 0 && Index < SliderImageCount ? ResourceNames[Index] : "";
 }
 
-void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, TBitmap* Bitmap, TRect Src, TColor TransparentColor) {
-    if (!Canvas || !Bitmap || Bitmap->Empty()) return;
-    const TRect whole = Rect(0, 0, Bitmap->Width(), Bitmap->Height());
+void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TBitmap& Bitmap, TRect Src, TColor TransparentColor) {
+    if (!Canvas || Bitmap.Empty()) return;
+    const TRect whole = Rect(0, 0, Bitmap.Width(), Bitmap.Height());
     if (Src.Width() == 0 || Src.Height() == 0) Src = whole;
     TRect cut;
     if (!IntersectRect(&cut, &Src, &whole)) return;
     // Cutting the left or top edge moves the drawing with it.
     X += cut.Left - Src.Left;
     Y += cut.Top - Src.Top;
-    HDC src = Bitmap->Canvas()->Handle();
+    HDC src = Bitmap.ReadCanvas()->Handle();
     HDC dst = Canvas->Handle();
     if (TransparentColor == clNone) {
         BitBlt(dst, X, Y, cut.Width(), cut.Height(), src, cut.Left, cut.Top, SRCCOPY);
         return;
     }
-    TColor key = TransparentColor == clDefault ? Bitmap->Canvas()->Pixels(0, whole.Bottom - 1)
+    TColor key = TransparentColor == clDefault ? Bitmap.ReadCanvas()->Pixels(0, whole.Bottom - 1)
                                                : ColorToRGB(TransparentColor);
     TransparentBlt(dst, X, Y, cut.Width(), cut.Height(), src, cut.Left, cut.Top, cut.Width(), cut.Height(),
                    static_cast<UINT>(ColorToRGB(key)));
@@ -101,7 +92,7 @@ void TSliderThumb::Paint() {
     const int w = FPicture->Width(), h = FPicture->Height();
     TRect src = Rect(0, 0, w, h);
     if (FNumStates > 1) src = FPressed ? Rect(w / 2, 0, w, h) : Rect(0, 0, w / 2, h);
-    DrawTransparentBitmap(Canvas(), 0, 0, FPicture.get(), src, clDefault);
+    DrawTransparentBitmap(Canvas(), 0, 0, *FPicture, src, clDefault);
 }
 
 // ---- TSlider ---------------------------------------------------------------------
@@ -233,7 +224,7 @@ int TSlider::ValueToPixel(int Value) const {
     const long long range = static_cast<long long>(FMaxValue) - FMinValue;
     long long p = 0;
     if (range > 0)
-        p = RoundEven(static_cast<long double>(TrackLength()) * (static_cast<long long>(Value) - FMinValue) / range);
+        p = RoundHalfEven(static_cast<long double>(TrackLength()) * (static_cast<long long>(Value) - FMinValue) / range);
     p += Margin;
     if (Vertical()) p = static_cast<long long>(ClientHeight()) - p - (FThumb ? FThumb->Height() : 0);
     return ClampInt(p);
@@ -245,7 +236,7 @@ int TSlider::PixelToValue(int Pixel) const {
     const int t = TrackLength();
     const long long range = static_cast<long long>(FMaxValue) - FMinValue;
     long long x = 0;
-    if (t > 0) x = RoundEven(static_cast<long double>(p - Margin) * range / t);
+    if (t > 0) x = RoundHalfEven(static_cast<long double>(p - Margin) * range / t);
     if (!FOptions.Contains(soSmooth)) x = (x / FIncrement) * FIncrement;
     return ClampInt(x + FMinValue);
 }
@@ -486,7 +477,7 @@ void TSlider::KeyDown(Word& Key, TShiftState Shift) {
 
 void TSlider::Paint() {
     TCanvas* c = Canvas();
-    if (FRuler->Width() > 0) DrawTransparentBitmap(c, FRulerOrigin.X, FRulerOrigin.Y, FRuler.get(), TRect{}, RulerTransparent);
+    if (FRuler->Width() > 0) DrawTransparentBitmap(c, FRulerOrigin.X, FRulerOrigin.Y, *FRuler, TRect{}, RulerTransparent);
     if (FOptions.Contains(soShowFocus) && FFocused && !ComponentState().Contains(csDesigning)) {
         TRect r = ClientRect();
         InflateRect(&r, -2, -2);

@@ -28,7 +28,7 @@ const char* SliderImageResource(int Index);
 // bitmap first) to (X, Y) on Canvas, leaving the destination unchanged where
 // the source pixel is TransparentColor. clNone copies plainly; clDefault
 // takes the colour of the bitmap's bottom-left pixel.
-void DrawTransparentBitmap(gui::TCanvas* Canvas, int X, int Y, gui::TBitmap* Bitmap, gui::TRect Src,
+void DrawTransparentBitmap(gui::TCanvas* Canvas, int X, int Y, const gui::TBitmap& Bitmap, gui::TRect Src,
                            gui::TColor TransparentColor);
 
 class TSlider;

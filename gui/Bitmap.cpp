@@ -824,6 +824,7 @@ private:
 }  // namespace
 
 BitmapObj* BitmapAccess::Obj(TBitmap* b) { return AsBitmap(b->Handle()); }
+HBITMAP BitmapAccess::Handle(const TBitmap& b) { return b.FHandle; }
 
 void BitmapAccess::Adopt(TBitmap* b, BitmapObj* obj) {
     // Move the picture into the bitmap's own object so that DCs holding it stay valid.
@@ -885,6 +886,10 @@ HBITMAP TBitmap::ReleaseHandle() {
 void TBitmap::DropCanvas() {
     if (FCanvas) static_cast<TBitmapCanvas*>(FCanvas.get())->FreeContext();
 }
+
+// The canvas is a cache of the bitmap's DC: making it for a reader leaves
+// the picture as it is.
+TCanvas* TBitmap::ReadCanvas() const { return const_cast<TBitmap*>(this)->Canvas(); }
 
 TCanvas* TBitmap::Canvas() {
     if (!FCanvas) {
@@ -971,6 +976,11 @@ void TBitmap::SetHandleType(TBitmapHandleType v) {
 void* TBitmap::ScanLine(int row) {
     if (row < 0 || row >= Height()) throw EInvalidGraphicOperation("Scan line index out of range");
     return Obj(Handle())->scanLine(row);
+}
+
+const void* TBitmap::ScanLine(int row) const {
+    if (row < 0 || row >= Height()) throw EInvalidGraphicOperation("Scan line index out of range");
+    return Obj(FHandle)->constScanLine(row);
 }
 
 bool TBitmap::Monochrome() const { return FHandle != nullptr && Obj(FHandle)->bpp == 1; }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "gui/Forms.h"
+#include "gui/ScopedDC.h"
 #include "gui/detail/GdiInternal.h"
 #include "gui/detail/win_Internal.h"
 
@@ -401,22 +402,6 @@ void TGraphicControl::Dispatch(TMessage& M) {
     TControl::Dispatch(M);
 }
 
-// Binds a canvas to a device context for the length of one paint, and
-// unbinds it even when the paint throws (the DC dies right after).
-namespace {
-struct CanvasBinding {
-    TCanvas& c;
-    CanvasBinding(TCanvas& canvas, HDC dc) : c(canvas) {
-        c.Lock();
-        c.SetHandle(dc);
-    }
-    ~CanvasBinding() {
-        c.SetHandle(nullptr);
-        c.Unlock();
-    }
-};
-}  // namespace
-
 void TGraphicControl::WMPaint(TMessage& M) {
     HDC dc = reinterpret_cast<HDC>(M.WParam);
     if (!dc) return;
@@ -434,22 +419,29 @@ void TGraphicControl::Repaint() {
         FParent->Update();
         return;
     }
-    // Opaque: straight over the parent's current pixels, then the controls above.
+    RepaintOver();
+}
+
+void TGraphicControl::RepaintOver() {
+    if (!Visible() || !FParent) return;
+    if (IsLoading()) return;
+    // Straight over the parent's current pixels, then the controls above.
     WinWidget* w = detail::WinWidgetOf(FParent);
     if (!w) return;
     w->EnsureBuffer();
     TRect b = BoundsRect();
     QRect area = QRect(b.Left, b.Top, b.Width(), b.Height()) & QRect(QPoint(0, 0), w->back.size());
     if (area.isEmpty()) return;
-    HDC dc = detail::CreateDCOverImage(&w->back, QPoint(0, 0), QRect(QPoint(0, 0), w->back.size()));
-    IntersectClipRect(dc, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
-    try {
-        FParent->PaintControls(dc, this);
-    } catch (...) {
-        DeleteDC(dc);
-        throw;
+    {
+        OwnedDC dc(detail::CreateDCOverImage(&w->back, QPoint(0, 0), QRect(QPoint(0, 0), w->back.size())));
+        IntersectClipRect(dc.Get(), area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+        FPaintingOver = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{FPaintingOver};
+        FParent->PaintControls(dc.Get(), this);
     }
-    DeleteDC(dc);
     if (w->isVisible()) w->repaint(area);
 }
 
@@ -663,14 +655,13 @@ void TWinControl::UpdateBackBuffer() {
     if (FWidget->dirty.isEmpty()) return;
     QRegion rgn = FWidget->dirty;
     FWidget->dirty = QRegion();
-    HDC dc = detail::CreateDCOverImage(&FWidget->back, QPoint(0, 0), QRect(QPoint(0, 0), FWidget->back.size()));
+    OwnedDC dc(detail::CreateDCOverImage(&FWidget->back, QPoint(0, 0), QRect(QPoint(0, 0), FWidget->back.size())));
     HRGN hr = detail::CreateRegionFrom(rgn);
-    SelectClipRgn(dc, hr);
+    SelectClipRgn(dc.Get(), hr);
     DeleteObject(hr);
     // Both go through the window procedure, so a subclass sees them.
-    SendMessage(FHandle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessage(FHandle, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    DeleteDC(dc);
+    SendMessage(FHandle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+    SendMessage(FHandle, WM_PAINT, reinterpret_cast<WPARAM>(dc.Get()), 0);
 }
 
 void TWinControl::Update() {
@@ -717,53 +708,35 @@ void TWinControl::PaintControls(HDC dc, TControl* First) {
         if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
         RECT r = c->BoundsRect();
         if (r.Width() <= 0 || r.Height() <= 0 || !RectVisible(dc, &r)) continue;
-        int saved = SaveDC(dc);
+        SavedDC saved(dc);
         OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
         IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
-        try {
-            c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        } catch (...) {
-            RestoreDC(dc, saved);
-            throw;
-        }
-        RestoreDC(dc, saved);
+        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     }
 }
 
 void TWinControl::PaintTo(HDC dc, TPoint offset) {
-    int saved = SaveDC(dc);
+    SavedDC saved(dc);
     OffsetViewportOrgEx(dc, offset.X, offset.Y, nullptr);
     TRect cr = ClientRect();
     IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
-    try {
-        Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        for (TControl* c : FControls) {
-            auto* wc = dynamic_cast<TWinControl*>(c);
-            if (wc && wc->Visible()) wc->PaintTo(dc, TPoint{wc->Left(), wc->Top()});
-        }
-    } catch (...) {
-        RestoreDC(dc, saved);
-        throw;
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    for (TControl* c : FControls) {
+        auto* wc = dynamic_cast<TWinControl*>(c);
+        if (wc && wc->Visible()) wc->PaintTo(dc, TPoint{wc->Left(), wc->Top()});
     }
-    RestoreDC(dc, saved);
 }
 
 void PaintParentBackground(TWinControl* child, HDC dc, TPoint offset) {
     TWinControl* p = child ? child->Parent() : nullptr;
     if (!p || !dc) return;
-    int saved = SaveDC(dc);
+    SavedDC saved(dc);
     OffsetViewportOrgEx(dc, offset.X - child->Left(), offset.Y - child->Top(), nullptr);
     TRect cr = p->ClientRect();
     IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
-    try {
-        p->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        p->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    } catch (...) {
-        RestoreDC(dc, saved);
-        throw;
-    }
-    RestoreDC(dc, saved);
+    p->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    p->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
 }
 
 void TWinControl::ScrollBy(int dx, int dy, const TRect* rect) {

@@ -238,9 +238,16 @@ public:
     explicit TGraphicControl(TComponent* AOwner);
     ~TGraphicControl() override;
     TCanvas* Canvas() const { return FCanvas.get(); }
-    // Synchronous: an opaque control paints straight over the parent's
-    // current pixels; otherwise the parent first repaints the area beneath.
+    // Synchronous: an opaque control paints over the parent's current pixels
+    // (RepaintOver); otherwise the parent first repaints the area beneath.
     void Repaint() override;
+    // Synchronous, whatever the style: this control and the graphic controls
+    // above it paint straight over the parent's current back-buffer pixels,
+    // and the parent does not paint. For a control that keeps its own copy of
+    // what lies behind it.
+    void RepaintOver();
+    // True while a RepaintOver of this control is painting.
+    bool PaintingOver() const { return FPaintingOver; }
     void Update() override;
 
 protected:
@@ -249,6 +256,7 @@ protected:
 
 private:
     std::unique_ptr<TCanvas> FCanvas;
+    bool FPaintingOver = false;
 };
 
 // ---- TWinControl ------------------------------------------------------------

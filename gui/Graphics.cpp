@@ -476,7 +476,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* canvas, const TRect& source) 
     Changed();
 }
 
-void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source, TColor color) {
+void TCanvas::BrushCopy(const TRect& dest, const TBitmap* bitmap, const TRect& source, TColor color) {
     if (bitmap == nullptr || bitmap->Empty() || dest.Width() == 0 || dest.Height() == 0) return;
     Changing();
     RequireState();
@@ -491,7 +491,7 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source,
     if (stretched.width() != dw || stretched.height() != dh) stretched = QImage(dw, dh, QImage::Format_RGB32);
     if (stretched.isNull()) throw EOutOfResources("Out of Resources");
     runs.clear();
-    const QImage& src = ImageOf(bitmap);
+    const QImage& src = ImageOf(*bitmap);
     const QRgb key = ResolveColor(FHandle, ColorToRef(color)) & 0xFFFFFF;
     for (int y = 0; y < dh; ++y) {
         int sy = source.Top + static_cast<int>(static_cast<long long>(y) * sh / dh);
@@ -681,5 +681,9 @@ QFont detail::QFontOf(HFONT font) {
 QFont detail::QFontOf(TFont* font) { return font != nullptr ? detail::QFontOf(font->Handle()) : QFont(); }
 
 QImage detail::ImageOf(TBitmap* bmp) { return bmp != nullptr ? detail::ImageOf(bmp->Handle()) : QImage(); }
+QImage detail::ImageOf(const TBitmap& bmp) {
+    HBITMAP h = detail::BitmapAccess::Handle(bmp);
+    return h != nullptr ? detail::ImageOf(h) : QImage();
+}
 
 }  // namespace gui

@@ -220,7 +220,7 @@ public:
     void CopyRect(const TRect& dest, TCanvas* canvas, const TRect& source);
     // Stretching copy of a bitmap in which pixels of `color` show the brush
     // (or leave the destination unchanged with a clear brush).
-    void BrushCopy(const TRect& dest, TBitmap* bitmap, const TRect& source, TColor color);
+    void BrushCopy(const TRect& dest, const TBitmap* bitmap, const TRect& source, TColor color);
 
     void Lock() { ++FLockCount; }
     void Unlock() { if (FLockCount > 0) --FLockCount; }
@@ -311,6 +311,8 @@ public:
     // Row `row` from the top, in DIB row layout for the pixel format. Valid
     // until the bitmap is next drawn on, resized or converted.
     void* ScanLine(int row);
+    // The same row for reading only: it leaves the picture unchanged.
+    const void* ScanLine(int row) const;
 
     // Two-colour: index 0 black, index 1 white. Turning it on maps pixels of
     // the canvas background (white) to 1 and everything else to 0.
@@ -326,6 +328,9 @@ public:
     HPALETTE ReleasePalette();
 
     TCanvas* Canvas();
+    // The bitmap's canvas for reading (Pixels, the source of a copy) by code
+    // that holds a const bitmap. Drawing on it is not allowed.
+    TCanvas* ReadCanvas() const;
     HBITMAP Handle();
     void SetHandle(HBITMAP h);  // takes ownership
     HBITMAP ReleaseHandle();    // the caller owns the result; the bitmap becomes empty

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "gui/Forms.h"
+#include "gui/ScopedDC.h"
 #include "gui/detail/GdiInternal.h"
 #include "gui/detail/win_Internal.h"
 
@@ -22,12 +23,11 @@ using detail::FromAnsi;
 using detail::ToAnsi;
 
 TSize MeasureText(TFont* Font, const String& Text, int MaxWidth, UINT Flags) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->Handle());
+    OwnedDC dc(CreateCompatibleDC(nullptr));
+    HGDIOBJ old = SelectObject(dc.Get(), Font->Handle());
     RECT r{0, 0, std::max(0, MaxWidth), 0};
-    DrawTextA(dc, Text.c_str(), static_cast<int>(Text.size()), &r, Flags | DT_CALCRECT);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    DrawTextA(dc.Get(), Text.c_str(), static_cast<int>(Text.size()), &r, Flags | DT_CALCRECT);
+    SelectObject(dc.Get(), old);
     return TSize{r.Width(), r.Height()};
 }
 
@@ -820,7 +820,7 @@ void TListBox::Paint() {
         c->LineTo(Width() - 2, Height() - 2);
         c->LineTo(Width() - 2, 0);
     }
-    int saved = SaveDC(c->Handle());
+    SavedDC saved(c->Handle());
     IntersectClipRect(c->Handle(), b, b, Width() - b, Height() - b);
     int rows = VisibleRows() + 1;
     for (int i = FTopIndex; i < FItems->Count() && i < FTopIndex + rows; ++i) {
@@ -830,7 +830,6 @@ void TListBox::Paint() {
         if (!Enabled()) st << odDisabled;
         DrawItem(i, ItemRect(i), st);
     }
-    RestoreDC(c->Handle(), saved);
 }
 
 void TListBox::DrawItem(int Index, TRect R, TOwnerDrawState State) {

@@ -12,6 +12,7 @@
 #include "gui/Graphics.h"
 #include "gui/Jpeg.h"
 #include "gui/Resources.h"
+#include "gui/ScopedDC.h"
 #include "htmlview/Dither.h"
 #include "htmlview/GifImage.h"
 
@@ -90,12 +91,9 @@ namespace {
 THtmlContext* gCurrent = nullptr;
 
 int DetectColorBits() {
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    OwnedDC dc(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     int bits = 24;
-    if (dc) {
-        bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
-        DeleteDC(dc);
-    }
+    if (dc) bits = GetDeviceCaps(dc.Get(), BITSPIXEL) * GetDeviceCaps(dc.Get(), PLANES);
     if (bits <= 4) return 4;
     if (bits <= 8) return 8;
     return 24;
@@ -103,10 +101,9 @@ int DetectColorBits() {
 
 HPALETTE MakeSharedPalette() {
     PALETTEENTRY sys[256] = {};
-    HDC dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    OwnedDC dc(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     if (dc) {
-        GetSystemPaletteEntries(dc, 0, 256, sys);
-        DeleteDC(dc);
+        GetSystemPaletteEntries(dc.Get(), 0, 256, sys);
     } else {
         GetStandardSystemPalette(sys);
     }
@@ -277,17 +274,14 @@ TDib::TDib(HDC DC, TBitmap* Bitmap) {
     hdr->biSizeImage = static_cast<DWORD>(rowSize * bm.bmHeight);
     Bits.assign(hdr->biSizeImage, 0);
 
-    HDC dc = DC ? DC : CreateCompatibleDC(nullptr);
-    HPALETTE pal = Bitmap->Palette();
-    HPALETTE old = nullptr;
-    if (pal) {
-        old = SelectPalette(dc, pal, FALSE);
-        RealizePalette(dc);
+    int got = 0;
+    {
+        OwnedDC own(DC ? nullptr : CreateCompatibleDC(nullptr));
+        HDC dc = DC ? DC : own.Get();
+        SelectedPalette pal(dc, Bitmap->Palette());
+        got = GetDIBits(dc, h, 0, static_cast<UINT>(bm.bmHeight), Bits.data(),
+                        reinterpret_cast<BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
     }
-    const int got = GetDIBits(dc, h, 0, static_cast<UINT>(bm.bmHeight), Bits.data(),
-                              reinterpret_cast<BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
-    if (pal) SelectPalette(dc, old, FALSE);
-    if (!DC) DeleteDC(dc);
     if (got == 0) {
         if (!DC && BitmapList()) BitmapList()->PurgeCache();
         throw EOutOfResources("Out of memory");
@@ -303,17 +297,10 @@ void TDib::DrawDIB(HDC DC, int X, int Y, int W, int H, DWORD ROP) {
 }
 
 HBITMAP TDib::CreateDIBmp() {
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HPALETTE old = nullptr;
-    if (ThePalette()) {
-        old = SelectPalette(screen, ThePalette(), FALSE);
-        RealizePalette(screen);
-    }
-    HBITMAP bmp = CreateDIBitmap(screen, &Header(), CBM_INIT, Bits.data(),
-                                 reinterpret_cast<const BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
-    if (ThePalette()) SelectPalette(screen, old, FALSE);
-    DeleteDC(screen);
-    return bmp;
+    OwnedDC screen(CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+    SelectedPalette pal(screen.Get(), ThePalette());
+    return CreateDIBitmap(screen.Get(), &Header(), CBM_INIT, Bits.data(),
+                          reinterpret_cast<const BITMAPINFO*>(Info.data()), DIB_RGB_COLORS);
 }
 
 // ---- Masks and conversion ------------------------------------------------------------------
@@ -354,22 +341,12 @@ namespace {
 
 // Rebuilds a picture as a device bitmap through a DIB, with the shared palette.
 std::unique_ptr<TBitmap> RebuildThroughDib(TBitmap* Bitmap) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HPALETTE old = nullptr;
-    if (ThePalette()) {
-        old = SelectPalette(dc, ThePalette(), FALSE);
-        RealizePalette(dc);
-    }
     std::unique_ptr<TDib> dib;
-    try {
-        dib = std::make_unique<TDib>(dc, Bitmap);
-    } catch (...) {
-        if (ThePalette()) SelectPalette(dc, old, FALSE);
-        DeleteDC(dc);
-        throw;
+    {
+        OwnedDC dc(CreateCompatibleDC(nullptr));
+        SelectedPalette pal(dc.Get(), ThePalette());
+        dib = std::make_unique<TDib>(dc.Get(), Bitmap);
     }
-    if (ThePalette()) SelectPalette(dc, old, FALSE);
-    DeleteDC(dc);
     HBITMAP h = dib->CreateDIBmp();
     if (!h) throw EOutOfResources("Out of Resources");
     auto result = std::make_unique<TBitmap>();

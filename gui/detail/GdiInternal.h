@@ -275,11 +275,13 @@ QFont QFontOf(TFont* font);
 // The bitmap's pixels as an RGB32 image, and a new bitmap handle from an image.
 QImage ImageOf(HBITMAP bmp);
 QImage ImageOf(TBitmap* bmp);
+QImage ImageOf(const TBitmap& bmp);
 HBITMAP CreateBitmapFromImage(const QImage& img);
 
 // TBitmap internals for the JPEG unit.
 struct BitmapAccess {
     static BitmapObj* Obj(TBitmap* b);
+    static HBITMAP Handle(const TBitmap& b);  // nullptr while it has none
     static void Adopt(TBitmap* b, BitmapObj* obj);  // replaces the picture
 };
 
@@ -287,7 +289,7 @@ struct BitmapAccess {
 
 namespace gui::detail {
 
-// ---- Shared raster helpers (Gdi.cpp) --------------------------------------------
+// ---- Shared raster helpers (the Gdi*.cpp files and Bitmap.cpp) ----------------
 // A colour value for drawing in a DC: palette indexes and palette-relative
 // colours resolved, alpha opaque.
 QRgb ResolveColor(HDC dc, COLORREF c);

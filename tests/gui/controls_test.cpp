@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -338,6 +339,65 @@ TEST(ControlsPaint, RepaintHonoursTheOpaqueFlag) {
     EXPECT_EQ(f->Paints, formPaints + 1);
     EXPECT_EQ(p->Paints, probePaints + 2);
     EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), RGB(255, 255, 0));
+}
+
+TEST(ControlsPaint, RepaintOverPaintsOnTheCurrentPixelsWhateverTheStyle) {
+    tk::Session s;
+    auto f = MakeForm(100, 80);
+    Probe* p = AddProbe(f.get(), 10, 10, 20, 20);
+    Probe* above = AddProbe(f.get(), 25, 10, 20, 20);  // overlaps p's right edge
+    above->Fill = clLime;
+    Probe* elsewhere = AddProbe(f.get(), 60, 40, 10, 10);
+    tk::PixelAt(f.get(), 0, 0);
+    const int formPaints = f->Paints, abovePaints = above->Paints, elsewherePaints = elsewhere->Paints;
+    EXPECT_FALSE(p->PaintingOver());
+
+    p->Fill = clYellow;
+    p->RepaintOver();  // not opaque, yet the parent does not paint beneath
+    EXPECT_EQ(f->Paints, formPaints);
+    EXPECT_EQ(above->Paints, abovePaints + 1);  // the controls above are painted again
+    EXPECT_EQ(elsewhere->Paints, elsewherePaints);
+    EXPECT_FALSE(p->ControlStyle().Contains(csOpaque));
+    EXPECT_FALSE(p->PaintingOver());
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), RGB(255, 255, 0));
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 27, 15), RGB(0, 255, 0));
+
+    // While loading, or hidden, nothing paints.
+    p->BeginLoading();
+    p->RepaintOver();
+    p->EndLoading();
+    p->SetVisible(false);
+    p->RepaintOver();
+    EXPECT_EQ(f->Paints, formPaints);
+}
+
+TEST(ControlsPaint, RepaintOverEndsItsStateWhenThePaintThrows) {
+    tk::Session s;
+    auto f = MakeForm(100, 80);
+
+    class Thrower : public TGraphicControl {
+    public:
+        using TGraphicControl::TGraphicControl;
+        bool Throw = false;
+        bool SawOver = false;
+
+    protected:
+        void Paint() override {
+            SawOver = PaintingOver();
+            if (Throw) throw std::runtime_error("paint failed");
+        }
+    };
+    auto* t = new Thrower(f.get());
+    t->SetBounds(0, 0, 10, 10);
+    t->SetParent(f.get());
+    tk::PixelAt(f.get(), 0, 0);
+    t->Throw = true;
+    EXPECT_THROW(t->RepaintOver(), std::runtime_error);
+    EXPECT_TRUE(t->SawOver);
+    EXPECT_FALSE(t->PaintingOver());
+    t->Throw = false;
+    t->Repaint();  // through the parent: not a paint-over
+    EXPECT_FALSE(t->SawOver);
 }
 
 TEST(ControlsPaint, AControlCanReadThePixelsBehindIt) {

@@ -494,3 +494,36 @@ TEST(GraphicsBitmap, TwoColourFilesKeepTheirIndexesAndPalette) {
         std::remove("two_colour.bmp");
     }
 }
+
+// Read-only code holds a const bitmap: its rows and canvas read the same
+// picture that drawing made, and reading changes nothing.
+TEST(GraphicsBitmap, ConstReadPathSeesThePictureAndLeavesItUnchanged) {
+    TBitmap b;
+    b.SetPixelFormat(pf8bit);
+    b.SetSize(5, 3);
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(Rect(0, 0, 5, 3));
+    b.Canvas()->SetPixels(2, 1, clRed);
+    int changes = 0;
+    b.OnChange = [&](TObject*) { ++changes; };
+    const TBitmap& r = b;
+    const auto* row = static_cast<const std::uint8_t*>(r.ScanLine(1));
+    const auto* same = static_cast<const std::uint8_t*>(b.ScanLine(1));
+    EXPECT_EQ(row[2], same[2]);
+    EXPECT_NE(row[2], row[1]);  // the red pixel has its own index
+    EXPECT_EQ(r.ReadCanvas()->Pixels(2, 1), clRed);
+    EXPECT_EQ(r.ReadCanvas()->Pixels(0, 0), clWhite);
+    EXPECT_EQ(r.ReadCanvas(), b.Canvas());  // one canvas per bitmap
+    EXPECT_THROW(r.ScanLine(3), EInvalidGraphicOperation);
+    EXPECT_THROW(r.ScanLine(-1), EInvalidGraphicOperation);
+    EXPECT_EQ(changes, 0);
+
+    // Drawing after a const read is seen by the next read.
+    b.Canvas()->SetPixels(0, 0, clBlack);
+    EXPECT_EQ(r.ReadCanvas()->Pixels(0, 0), clBlack);
+    const auto* top = static_cast<const std::uint8_t*>(r.ScanLine(0));
+    EXPECT_NE(top[0], top[1]);  // black and white rows in step with the canvas
+
+    const TBitmap empty;
+    EXPECT_THROW(empty.ScanLine(0), EInvalidGraphicOperation);
+}

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <climits>
 #include <cmath>
+#include <string>
+#include <vector>
 #include <memory>
 
 #include "controls/SkSysUtils.h"
@@ -36,6 +39,68 @@ TEST(SkSysUtils, PercentArithmetic) {
     EXPECT_EQ(PercentFromValue(-1, 3), -33);
     EXPECT_EQ(PercentFromValue(64, 128), 50);
     EXPECT_EQ(PercentFromValue(INT_MAX, INT_MAX), 100);  // no intermediate overflow
+}
+
+TEST(SkSysUtils, RoundHalfEvenInExtendedPrecisionWhateverTheMode) {
+    EXPECT_EQ(RoundHalfEven(0.5L), 0);
+    EXPECT_EQ(RoundHalfEven(1.5L), 2);
+    EXPECT_EQ(RoundHalfEven(-2.5L), -2);
+    EXPECT_EQ(RoundHalfEven(-3.5L), -4);
+    EXPECT_EQ(RoundHalfEven(2.4999L), 2);
+    // 2^53 + 1.5 has no double: only 80-bit arithmetic sees the half.
+    const long double big = 9007199254740993.5L;
+    EXPECT_EQ(RoundHalfEven(big), 9007199254740994LL);
+    EXPECT_EQ(RoundHalfEven(big + 1), 9007199254740994LL);
+    // A caller's rounding mode neither changes the result nor is lost.
+    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        EXPECT_EQ(RoundHalfEven(2.5L), 2) << mode;
+        EXPECT_EQ(RoundHalfEven(-0.75L), -1) << mode;
+        EXPECT_EQ(RoundClampByte(3.5), 4) << mode;
+        EXPECT_EQ(std::fegetround(), mode);
+    }
+    std::fesetround(FE_TONEAREST);
+}
+
+namespace {
+// Stands in for a meter: records what the bound setter asks of it.
+struct RangeProbe {
+    int Min = 0, Max = 100, Position = 50;
+    std::vector<std::string> Calls;
+    void SetPosition(int v) {
+        Calls.push_back("position " + std::to_string(v));
+        Position = v;
+    }
+    void UpdateControl() { Calls.push_back("repaint"); }
+    void SetMin(int v) { SetRangeBound(*this, Min, Max, false, v, Position); }
+    void SetMax(int v) { SetRangeBound(*this, Min, Max, true, v, Position); }
+};
+}  // namespace
+
+TEST(SkSysUtils, RangeBoundsRefuseEmptyRangesAndPullThePositionIn) {
+    RangeProbe r;
+    r.SetMin(0);    // unchanged
+    r.SetMin(100);  // would empty the range
+    r.SetMax(0);
+    r.SetMax(-5);
+    EXPECT_TRUE(r.Calls.empty());
+    EXPECT_EQ(r.Min, 0);
+    EXPECT_EQ(r.Max, 100);
+
+    r.SetMin(10);  // the position stays inside: just repaint
+    r.SetMax(60);
+    EXPECT_EQ(r.Calls, (std::vector<std::string>{"repaint", "repaint"}));
+    r.Calls.clear();
+    r.SetMin(55);  // the position falls outside: pulled to the new bound
+    EXPECT_EQ(r.Min, 55);
+    EXPECT_EQ(r.Calls, (std::vector<std::string>{"position 55"}));
+    r.Calls.clear();
+    r.SetMax(56);
+    r.Position = 56;
+    r.SetMax(55);  // equal to Min: refused
+    r.SetMin(56);  // equal to Max: refused
+    EXPECT_EQ(r.Calls, (std::vector<std::string>{"repaint"}));
+    EXPECT_EQ(r.Max, 56);
 }
 
 TEST(SkSysUtils, RoundClampByteAndColours) {

@@ -65,7 +65,7 @@ TEST(FlatUtils, DisabledBitmapEmbossesBlackPixels) {
     src.Canvas()->FillRect(Rect(0, 0, 4, 4));
     src.Canvas()->SetPixels(1, 1, clBlack);
     src.Canvas()->SetPixels(3, 3, clBlack);  // its highlight would fall outside
-    auto d = CreateDisabledBitmap(&src);
+    auto d = CreateDisabledBitmap(src);
     ASSERT_EQ(d->Width(), 4);
     EXPECT_EQ(d->Canvas()->Pixels(1, 1), ColorToRGB(clBtnShadow));
     EXPECT_EQ(d->Canvas()->Pixels(2, 2), ColorToRGB(clBtnHighlight));
@@ -73,5 +73,5 @@ TEST(FlatUtils, DisabledBitmapEmbossesBlackPixels) {
     EXPECT_EQ(d->Canvas()->Pixels(0, 0), ColorToRGB(clBtnFace));
     EXPECT_EQ(d->Canvas()->Pixels(3, 0), ColorToRGB(clBtnFace));
     TBitmap empty;
-    EXPECT_TRUE(CreateDisabledBitmap(&empty)->Empty());
+    EXPECT_TRUE(CreateDisabledBitmap(empty)->Empty());
 }

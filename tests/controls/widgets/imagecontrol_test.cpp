@@ -22,7 +22,7 @@ public:
     using TSkGraphicImageControl::Transparent;
     struct PaintRecord {
         bool Grab;
-        bool Opaque;
+        bool Over;  // painted over the current pixels, the parent not painting
     };
     std::vector<PaintRecord> Paints;
     gui::TColor Dot = gui::clRed;
@@ -35,7 +35,7 @@ protected:
         return true;
     }
     void Paint() override {
-        Paints.push_back({Grabbing(), ControlStyle().Contains(gui::csOpaque)});
+        Paints.push_back({Grabbing(), PaintingOver()});
         PaintBackground();
         ImageCanvas()->Brush()->SetColor(Dot);
         ImageCanvas()->FillRect(gui::Rect(0, 0, 2, 2));
@@ -61,7 +61,7 @@ TEST(TSkGraphicImageControl, TransparencyCapturesThenReusesTheBackground) {
     p->SetTransparent(true);
     ASSERT_EQ(p->Paints.size(), 1u);
     EXPECT_TRUE(p->Paints[0].Grab);
-    EXPECT_FALSE(p->Paints[0].Opaque);
+    EXPECT_FALSE(p->Paints[0].Over);
     EXPECT_EQ(p->BackgroundCopy()->Canvas()->Pixels(5, 5), gui::clBlue);
     EXPECT_EQ(tk::PixelAt(p, 10, 5), gui::clBlue);
     EXPECT_EQ(tk::PixelAt(p, 0, 0), gui::clRed);
@@ -73,7 +73,7 @@ TEST(TSkGraphicImageControl, TransparencyCapturesThenReusesTheBackground) {
     p->UpdateControl();
     ASSERT_EQ(p->Paints.size(), 1u);
     EXPECT_FALSE(p->Paints[0].Grab);
-    EXPECT_TRUE(p->Paints[0].Opaque);
+    EXPECT_TRUE(p->Paints[0].Over);
     EXPECT_EQ(f->Paints, formPaints);
     EXPECT_EQ(tk::PixelAt(p, 0, 0), gui::clYellow);
     EXPECT_EQ(tk::PixelAt(p, 10, 5), gui::clBlue);
