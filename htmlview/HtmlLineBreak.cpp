@@ -190,7 +190,8 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
         int end = std::max(j, start + 1);
         if (overflow && end < Len) {
             const auto at = [&](int k) { return Buff[static_cast<std::size_t>(k)]; };
-            if (at(end - 1) == ' ') {
+            if (at(end - 1) == ' ' || at(end) == ' ') {
+                // A word that fits ends the line even when its space would not.
                 while (end < Len && at(end) == ' ') ++end;
             } else if (at(end) == chars::FormControl || at(end) == chars::Image) {
                 // The line ends right before the picture or control.
