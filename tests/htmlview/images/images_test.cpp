@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/ExtCtrls.h"
+#include "gui/Resources.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/common/DocKit.h"
 #include "htmlview/common/GifWriter.h"
@@ -247,4 +248,36 @@ TEST_F(Images, MiddleAndTopAlignedImagesMakeRoomAroundTheText) {
     EXPECT_EQ(line.LineHt, 0);  // images only
     EXPECT_EQ(line.SpaceAfter, 20);
     EXPECT_EQ(l.section->SectionHeight, 20);
+}
+
+TEST_F(Images, TheStockPicturesAndCursorsAreTheEmbeddedOnes) {
+    auto context = THtmlContext::Acquire();
+    for (const char* id : {"1001", "1002", "1005"}) {
+        std::vector<std::uint8_t> bytes;
+        ASSERT_TRUE(FindResource(id, RT_BITMAP, bytes)) << id;
+        TBitmap embedded;
+        embedded.LoadFromBytes(bytes.data(), bytes.size());
+        TBitmap* stock = std::string(id) == "1001" ? ErrorBitmap() : std::string(id) == "1002" ? DefBitmap() : ErrorBitmapMask();
+        ASSERT_EQ(stock->Width(), embedded.Width()) << id;
+        ASSERT_EQ(stock->Height(), embedded.Height()) << id;
+        for (int y = 0; y < embedded.Height(); ++y)
+            for (int x = 0; x < embedded.Width(); ++x)
+                ASSERT_EQ(ColorToRGB(stock->Canvas()->Pixels(x, y)), ColorToRGB(embedded.Canvas()->Pixels(x, y)))
+                    << id << " " << x << "," << y;
+    }
+    // The error mask lets the page show around the icon.
+    bool white = false, black = false;
+    for (int y = 0; y < ErrorBitmapMask()->Height(); ++y)
+        for (int x = 0; x < ErrorBitmapMask()->Width(); ++x) {
+            const TColor c = ColorToRGB(ErrorBitmapMask()->Canvas()->Pixels(x, y));
+            white |= c == clWhite;
+            black |= c == clBlack;
+        }
+    EXPECT_TRUE(white && black);
+    for (const char* name : {"1003", "1006", "UPDOWNCURSOR", "UPONLYCURSOR", "DOWNONLYCURSOR"}) {
+        std::vector<std::uint8_t> bytes;
+        EXPECT_TRUE(FindResource(name, RT_CURSOR, bytes)) << name;
+        EXPECT_FALSE(bytes.empty()) << name;
+    }
+    for (int i = 1; i <= 5; ++i) EXPECT_NE(Screen->Cursors.Find(i), nullptr) << i;
 }
