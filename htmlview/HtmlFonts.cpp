@@ -73,12 +73,16 @@ void ApplyDocument(TMyFont& F, const TSectionList& Doc, TColor Color) {
 }  // namespace
 
 void TFontObj::Refresh(const TSectionList& Doc) {
+    // One measurement for the whole change, not one per property.
+    TheFont.OnChange = nullptr;
     if (HasLink()) {
         ApplyDocument(TheFont, Doc, Doc.HotSpotColor);
         Recolor();
     } else {
         ApplyDocument(TheFont, Doc, Doc.FontColor);
     }
+    TheFont.OnChange = [this](TObject*) { Measure(); };
+    Measure();
 }
 
 // ---- TFontList ------------------------------------------------------------------------

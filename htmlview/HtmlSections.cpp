@@ -238,10 +238,12 @@ void TSectionList::Clear() {
     IMgr->Clear();
     MapList.Clear();
     Timer.reset();
+    // A background picture from the cache gives its use back.
+    if (BackgroundBitmap && !OwnedBackground && Context) Context->Cache().DecUsage(FBackgroundKey);
     BackgroundBitmap = nullptr;
     BackgroundMask = nullptr;
     OwnedBackground.reset();
-    if (!BitmapName.empty() && BitmapLoaded && Context) Context->Cache().DecUsage(ImageKey(ExpandImageName(BitmapName)));
+    FBackgroundKey.clear();
     BitmapName.clear();
     BitmapLoaded = false;
     SelB = SelE = 0;
@@ -385,6 +387,7 @@ TBitmap* TSectionList::BackgroundPicture(TBitmap*& Mask) {
         } else if (auto* bmp = dynamic_cast<TBitmap*>(f.Image)) {
             BackgroundBitmap = bmp;
             BackgroundMask = f.Mask;
+            FBackgroundKey = ImageKey(name);
             OwnedBackground = std::move(f.Owned);
         }
     }

@@ -383,6 +383,7 @@ public:
 private:
     std::vector<TImageObj*> AGifList;
     std::unique_ptr<gui::TTimer> Timer;
+    String FBackgroundKey;
 };
 
 }  // namespace htmlview

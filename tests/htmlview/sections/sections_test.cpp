@@ -3,6 +3,7 @@
 // and hit tests.
 #include <gtest/gtest.h>
 
+#include "gui/TestKit.h"
 #include "htmlview/common/DocKit.h"
 
 using namespace dockit;
@@ -391,4 +392,94 @@ TEST_F(Sections, PaintsTheTextAndTheSelectionInverted) {
     EXPECT_GT(black, l.LineHt / 2);
     EXPECT_GT(ink, 0);
     EXPECT_LT(ink, l.LineHt);
+}
+
+// ---- Document ------------------------------------------------------------------------------
+
+TEST_F(Sections, WidthsAreTheWidestWordAndTheWholeLine) {
+    Page p;
+    auto s = p.Section(TSection::Left, 1);
+    s->AppendText(*Tok("tiny enormousword x"));
+    auto* sec = p.Add(std::move(s));
+    p.LayOut(400);
+    int mn = 0, mx = 0;
+    p.doc.MeasureWidths(p.Canvas(), mn, mx);
+    EXPECT_EQ(mn, p.Width("enormousword") + sec->Indent);
+    EXPECT_EQ(mx, p.Width("tiny enormousword x") + sec->Indent);
+}
+
+TEST_F(Sections, SectionsAreFoundByTheirBands) {
+    Page p;
+    for (const char* t : {"one", "two", "three"}) {
+        auto s = p.Section();
+        s->AppendText(*Tok(t));
+        p.Add(std::move(s));
+    }
+    p.LayOut(300);
+    const int h0 = p.doc.Section(0)->SectionHeight, h1 = p.doc.Section(1)->SectionHeight;
+    EXPECT_EQ(p.doc.SectionTop(0), 0);
+    EXPECT_EQ(p.doc.SectionTop(2), h0 + h1);
+    EXPECT_EQ(p.doc.SectionTop(9), h0 + h1);
+    int top = -1, index = -1;
+    EXPECT_EQ(p.doc.SectionAtY(h0, top, index), p.doc.Section(1));
+    EXPECT_EQ(top, h0);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(p.doc.SectionAtY(h0 - 1, top, index), p.doc.Section(0));
+    EXPECT_EQ(p.doc.SectionAtY(10000, top, index), nullptr);
+}
+
+TEST_F(Sections, ScriptsShrinkByAQuarterAndLinksFollowTheDocumentColours) {
+    Page p;
+    auto s = p.Section();
+    s->AppendText(*Tok("x"));
+    p.doc.Build.Shift = 2;
+    p.font.NormalSize = 16;
+    s->ChangeFont(p.font);
+    s->AppendText(*Tok("2", 1));
+    p.doc.Build.Shift = 0;
+    TUrlTarget url("u.htm", "");
+    s->ChangeFontAndLink(true, p.font, &url);
+    s->AppendText(*Tok("link", 2));
+    auto* sec = p.Add(std::move(s));
+    EXPECT_EQ(sec->Fonts.Font(1)->SScript, 2);
+    EXPECT_EQ(sec->Fonts.Font(1)->TheFont.NormalSize, 12);
+    p.doc.SetFonts("Arial", "Courier New", 10, clBlack, clBlue, clPurple, clRed, clWhite, true);
+    TFontObj* link = sec->Fonts.Font(2);
+    EXPECT_EQ(link->TheFont.Size(), EffectiveSize(10, 16));
+    EXPECT_EQ(ColorToRGB(link->TheFont.Color()), ColorToRGB(clBlue));
+    link->SetVisited(true);
+    EXPECT_EQ(ColorToRGB(link->TheFont.Color()), ColorToRGB(clPurple));
+    link->SetHover(true);
+    EXPECT_EQ(ColorToRGB(link->TheFont.Color()), ColorToRGB(clRed));
+    EXPECT_GT(link->FontHeight, 0);
+}
+
+TEST_F(Sections, ALayoutErrorIsReportedInAMessageBoxByDefault) {
+    struct Broken : TSectionBase {
+        using TSectionBase::TSectionBase;
+        int LayOut(TCanvas*, int, IndentManager&, int&, int&) override { throw EProcessError("Table too wide"); }
+    };
+    testkit::Session session;
+    Page p;
+    p.doc.OnProcessError = nullptr;
+    p.Add(std::make_unique<Broken>(&p.doc));
+    p.LayOut(300);
+    EXPECT_EQ(session.Texts(), std::vector<std::string>{"Table too wide"});
+    EXPECT_EQ(p.doc.Count(), 0);
+}
+
+TEST_F(Sections, TheBackgroundPictureIsFetchedOnce) {
+    Page p;
+    Pictures pics;
+    pics.Add("back.bmp", 8, 8, clTeal);
+    pics.Attach(p.doc);
+    p.doc.BitmapName = "back.bmp";
+    TBitmap* mask = nullptr;
+    TBitmap* back = p.doc.BackgroundPicture(mask);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Width(), 8);
+    EXPECT_EQ(p.doc.BackgroundPicture(mask), back);
+    EXPECT_EQ(pics.requests["back.bmp"], 1);
+    p.doc.Clear();
+    EXPECT_EQ(BitmapList()->Item(BitmapList()->IndexOf("BACK.BMP"))->UsageCount, 0);
 }
