@@ -90,6 +90,36 @@ TEST_F(Sections, NeverBreaksInsideANoBreakRun) {
     EXPECT_GE(scroll, p.Width("aaa bbb ccc") - 2);
 }
 
+TEST_F(Sections, PicturesInsideANoBreakRunAllowNoBreak) {
+    Page p;
+    Pictures pics;
+    pics.Add("i.bmp", 10, 10);
+    pics.Attach(p.doc);
+    auto s = p.Section();
+    s->AppendText(*Tok("ab "));
+    p.doc.Build.NoBreak = true;
+    s->AppendText(*Tok("cd", 3));
+    s->AddImage(*ImageAttrs("i.bmp"), 5);
+    s->AppendText(*Tok("ef", 6));
+    p.doc.Build.NoBreak = false;
+    auto* sec = p.Add(std::move(s));
+    EXPECT_EQ(sec->Buffer(), "ab cd\x07" "ef");
+    p.LayOut(p.Width("ab cd") + 4);
+    ASSERT_EQ(sec->Lines().size(), 2u);
+    EXPECT_EQ(Page::LineText(sec, sec->Lines()[1]), "cd\x07" "ef");
+    // Outside such a run the picture is a break opportunity.
+    Page q;
+    pics.Attach(q.doc);
+    auto t = q.Section();
+    t->AppendText(*Tok("abcd"));
+    t->AddImage(*ImageAttrs("i.bmp"), 4);
+    t->AppendText(*Tok("efgh", 5));
+    auto* sec2 = q.Add(std::move(t));
+    q.LayOut(q.Width("abcd") + 12);
+    ASSERT_EQ(sec2->Lines().size(), 2u);
+    EXPECT_EQ(Page::LineText(sec2, sec2->Lines()[0]), "abcd\x04");
+}
+
 TEST_F(Sections, AWordWiderThanTheLineTakesItsOwnLineAndWidensTheMaximum) {
     Page p;
     auto s = p.Section();
