@@ -113,28 +113,36 @@ int TCell::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int ClipWidth
 }
 
 TSectionBase* TCell::SectionAtBand(int Y) const {
+    // The section whose own band holds y; below the last one, a section whose
+    // floats hang down to y.
     int top = YValue;
+    TSectionBase* hanging = nullptr;
     for (int i = 0; i < Count(); ++i) {
         TSectionBase* s = Section(i);
-        if (Y >= top && Y < top + std::max(s->DrawHeight, s->SectionHeight)) {
-            // A float hanging below may overlap the next section: the later
-            // section wins where its own band starts.
-            if (i + 1 < Count() && Y >= top + s->SectionHeight) {
-                TSectionBase* next = Section(i + 1);
-                if (Y < top + s->SectionHeight + std::max(next->DrawHeight, next->SectionHeight) &&
-                    next->SectionHeight > 0)
-                    return next;
-            }
-            return s;
-        }
+        if (Y >= top && Y < top + s->SectionHeight) return s;
+        if (!hanging && Y >= top && Y < top + s->DrawHeight) hanging = s;
         top += s->SectionHeight;
     }
-    return nullptr;
+    return hanging;
 }
 
 std::unique_ptr<TUrlTarget> TCell::LinkAt(TCanvas* Canvas, int X, int Y, TObject*& FormControl) {
     FormControl = nullptr;
-    if (TSectionBase* s = SectionAtBand(Y)) return s->LinkAt(Canvas, X, Y, FormControl);
+    TSectionBase* own = SectionAtBand(Y);
+    if (own) {
+        if (auto url = own->LinkAt(Canvas, X, Y, FormControl)) return url;
+        if (FormControl) return nullptr;
+    }
+    // A picture floated by an earlier section may hang beside later text.
+    int top = YValue;
+    for (int i = 0; i < Count(); ++i) {
+        TSectionBase* s = Section(i);
+        if (s != own && Y >= top && Y < top + s->DrawHeight) {
+            if (auto url = s->LinkAt(Canvas, X, Y, FormControl)) return url;
+            if (FormControl) return nullptr;
+        }
+        top += s->SectionHeight;
+    }
     return nullptr;
 }
 
@@ -328,6 +336,7 @@ int TSectionList::DoLayout(TCanvas* Canvas, int Y, int Width, int& ScrollWidth, 
 }
 
 int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int ClipWidth) {
+    VisibleBottom = YOff + ARect.Bottom;
     if (Timer) Timer->SetEnabled(false);
     for (TImageObj* img : AGifList)
         if (TGIFImage* g = img->Gif()) g->SetShown(false);

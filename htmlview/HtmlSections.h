@@ -350,6 +350,7 @@ public:
     gui::TWinControl* PaintPanel = nullptr;  // invalidated on hover changes
     bool ShowImages = true;
     int YOff = 0;
+    int VisibleBottom = 0;  // scroll offset plus the clip bottom of the last paint
     int SelB = 0, SelE = 0;
     String FontName = "Times New Roman";
     String PreFontName = "Courier New";

@@ -513,3 +513,32 @@ TEST_F(Sections, TheBackgroundPictureIsFetchedOnce) {
     p.doc.Clear();
     EXPECT_EQ(BitmapList()->Item(BitmapList()->IndexOf("BACK.BMP"))->UsageCount, 0);
 }
+
+TEST_F(Sections, AFloatHangingBesideTheNextSectionKeepsItsLink) {
+    Page p;
+    Pictures pics;
+    pics.Add("tall.bmp", 40, 120);
+    pics.Attach(p.doc);
+    TUrlTarget pictureLink("picture.htm", "");
+    auto s = p.Section(TSection::Left, 0, &pictureLink);
+    s->AddImage(*ImageAttrs("tall.bmp", "left"), 0);
+    s->AppendText(*Tok("short", 1));
+    auto* first = p.Add(std::move(s));
+    TUrlTarget textLink("text.htm", "");
+    auto t = p.Section(TSection::Left, 0, &textLink);
+    t->AppendText(*Tok("beside", 10));
+    auto* second = p.Add(std::move(t));
+    p.LayOut(300);
+    p.Paint(300);
+    ASSERT_LT(first->SectionHeight, 60);
+    ASSERT_GT(first->DrawHeight, 100);
+    const int y = second->Lines()[0].Top + 2;
+    TObject* control = nullptr;
+    auto onPicture = p.doc.LinkAt(p.Canvas(), 10, y, control);
+    ASSERT_NE(onPicture, nullptr);
+    EXPECT_EQ(onPicture->Url, "picture.htm");
+    auto onText = p.doc.LinkAt(p.Canvas(), second->Lines()[0].DrawXX + 3, y, control);
+    ASSERT_NE(onText, nullptr);
+    EXPECT_EQ(onText->Url, "text.htm");
+    EXPECT_EQ(second->Lines()[0].LineLeftX, 42 + 5);  // bordered inside its link, plus side space
+}
