@@ -66,22 +66,16 @@ void TSection::DrawMarker(TCanvas* Canvas, const LineRec& L, int Baseline) {
         const TColor bg = doc ? doc->Background : clWhite;
         const int cx = left - 8;
         const int cy = L.DrawY + L.LineHt - L.LineHt / 2;
-        TColor ink = textColor;
-        bool filled = false;
         if (LightBackground(bg)) {
-            filled = true;
-            switch (ListLevel % 3) {
-                case 0: ink = 0x0000FF; break;
-                case 1: ink = 0x800000; break;
-                default: ink = 0x000080; break;
+            // Coloured by level; deeper levels keep the canvas colours.
+            if (ListLevel <= 5) {
+                const TColor ink = ListLevel % 3 == 0 ? 0x0000FF : ListLevel % 3 == 1 ? 0x800000 : 0x000080;
+                Canvas->Pen()->SetColor(ink);
+                Canvas->Brush()->SetColor(ink);
             }
-            if (ListLevel > 5) ink = Canvas->Pen()->Color();
-        }
-        Canvas->Pen()->SetColor(ink);
-        if (filled) {
-            Canvas->Brush()->SetColor(ink);
             Canvas->Brush()->SetStyle(bsSolid);
         } else {
+            Canvas->Pen()->SetColor(textColor);
             Canvas->Brush()->SetStyle(bsClear);
         }
         Canvas->Ellipse(cx - 2, cy - 2, cx + 3, cy + 3);

@@ -5,6 +5,7 @@
 
 #include "gui/ExtCtrls.h"
 #include "gui/Resources.h"
+#include "gui/TestKit.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/common/DocKit.h"
 #include "htmlview/common/GifWriter.h"
@@ -280,4 +281,36 @@ TEST_F(Images, TheStockPicturesAndCursorsAreTheEmbeddedOnes) {
         EXPECT_FALSE(bytes.empty()) << name;
     }
     for (int i = 1; i <= 5; ++i) EXPECT_NE(Screen->Cursors.Find(i), nullptr) << i;
+}
+
+TEST_F(Images, TheAnimationTimerStepsOnlyPaintedGifs) {
+    testkit::Session session;
+    Page p;
+    Pictures pics;
+    pics.AddBytes("spin.gif", TwoFrameGif());
+    pics.Attach(p.doc);
+    auto s = p.Section();
+    s->AddImage(*Attrs({{Sy.Src, 0, "spin.gif"}}), 0);
+    auto* sec = p.Add(std::move(s));
+    p.LayOut(300);
+    TGIFImage* gif = sec->Images->Image(0)->Gif();
+    ASSERT_NE(gif, nullptr);
+    std::uint32_t now = 0;
+    gif->SetClock([&now] { return now; });
+    auto advance = [&now](int ms) {
+        for (int t = 0; t < ms; t += 50) {
+            now += 50;
+            testkit::AdvanceTime(50);
+        }
+    };
+    // Scrolled out of sight: not painted, so it stays still.
+    p.doc.SetYOffset(1000);
+    p.Paint(300);
+    advance(400);
+    EXPECT_EQ(gif->CurrentFrame(), 1);
+    p.doc.SetYOffset(0);
+    p.Paint(300);
+    EXPECT_TRUE(gif->Shown());
+    for (int i = 0; i < 10 && gif->CurrentFrame() == 1; ++i) advance(100);
+    EXPECT_NE(gif->CurrentFrame(), 1);
 }

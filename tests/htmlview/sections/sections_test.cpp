@@ -542,3 +542,22 @@ TEST_F(Sections, AFloatHangingBesideTheNextSectionKeepsItsLink) {
     EXPECT_EQ(onText->Url, "text.htm");
     EXPECT_EQ(second->Lines()[0].LineLeftX, 42 + 5);  // bordered inside its link, plus side space
 }
+
+TEST_F(Sections, AStrayListItemIndentsByFifteen) {
+    Page p;
+    const int saved = ListIndentStep;
+    ListIndentStep = 15;
+    auto s = p.Section(TSection::Left, 1);
+    ListIndentStep = saved;
+    s->AppendText(*Tok("stray"));
+    auto* stray = p.Add(std::move(s));
+    auto n = p.Section(TSection::Left, 1);
+    n->AppendText(*Tok("normal", 10));
+    auto* normal = p.Add(std::move(n));
+    p.LayOut(300);
+    EXPECT_EQ(stray->Indent, 15);
+    EXPECT_EQ(stray->FirstLineIndent, 15);
+    EXPECT_EQ(stray->Lines()[0].LineLeftX, 15);
+    // The next item at the same level keeps the record already open.
+    EXPECT_EQ(normal->FirstLineIndent, 15);
+}
