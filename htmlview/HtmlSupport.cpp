@@ -115,94 +115,27 @@ HPALETTE MakeSharedPalette() {
     return CreatePalette(lp);
 }
 
-// The stock pictures come from the program's resources when they are there;
-// otherwise they are drawn here (16 x 16).
+// The stock pictures and cursors are embedded with this library.
 std::unique_ptr<TBitmap> StockPicture(int id) {
+    const std::vector<std::uint8_t> data = LoadResource(std::to_string(id), RT_BITMAP);
     auto bmp = std::make_unique<TBitmap>();
-    std::vector<std::uint8_t> data;
-    if (FindResource(std::to_string(id), RT_BITMAP, data)) {
-        try {
-            bmp->LoadFromBytes(data.data(), data.size());
-            return bmp;
-        } catch (const Exception&) {
-        }
-    }
-    bmp->SetPixelFormat(pf24bit);
-    bmp->SetSize(16, 16);
-    TCanvas* c = bmp->Canvas();
-    c->Brush()->SetColor(id == 1005 ? clWhite : clSilver);
-    c->FillRect(Rect(0, 0, 16, 16));
-    if (id == 1002) {
-        // A picture frame with a small landscape: still waiting.
-        c->Pen()->SetColor(clGray);
-        c->Rectangle(1, 1, 15, 15);
-        c->Brush()->SetColor(clTeal);
-        c->FillRect(Rect(3, 3, 13, 9));
-        c->Brush()->SetColor(clGreen);
-        c->FillRect(Rect(3, 9, 13, 13));
-        c->Brush()->SetColor(clYellow);
-        c->FillRect(Rect(9, 4, 12, 7));
-    } else {
-        // 1001 a red cross on a page, 1005 its mask (black where drawn).
-        const TColor ink = id == 1005 ? clBlack : clRed;
-        if (id == 1001) {
-            c->Brush()->SetColor(clWhite);
-            c->FillRect(Rect(2, 1, 14, 15));
-        } else {
-            c->Brush()->SetColor(clBlack);
-            c->FillRect(Rect(2, 1, 14, 15));
-        }
-        c->Pen()->SetColor(ink);
-        c->Pen()->SetWidth(2);
-        c->MoveTo(4, 4);
-        c->LineTo(12, 12);
-        c->MoveTo(11, 4);
-        c->LineTo(3, 12);
-    }
-    bmp->SetPixelFormat(id == 1005 ? pf1bit : pf4bit);
+    bmp->LoadFromBytes(data.data(), data.size());
     return bmp;
 }
 
-// A drawn cursor: a vertical arrow pointing up and/or down, hot spot in the middle.
-HCURSOR ArrowCursor(bool up, bool down) {
-    TBitmap bmp;
-    bmp.SetPixelFormat(pf24bit);
-    bmp.SetSize(16, 16);
-    TCanvas* c = bmp.Canvas();
-    c->Brush()->SetColor(clWhite);
-    c->FillRect(Rect(0, 0, 16, 16));
-    c->Pen()->SetColor(clBlack);
-    c->MoveTo(8, 1);
-    c->LineTo(8, 15);
-    for (int i = 0; i < 4; ++i) {
-        if (up) {
-            c->MoveTo(8 - i, 1 + i);
-            c->LineTo(9 + i, 1 + i);
-        }
-        if (down) {
-            c->MoveTo(8 - i, 14 - i);
-            c->LineTo(9 + i, 14 - i);
-        }
-    }
-    const std::vector<std::uint8_t> bytes = bmp.SaveToBytes();
-    return CreateCursorFromBytes(bytes.data(), static_cast<int>(bytes.size()), 8, 8);
-}
-
-HCURSOR ViewerCursor(const char* resource, const char* stock, bool up, bool down) {
-    if (HCURSOR h = LoadCursor(HInstance, resource)) return h;
-    if (stock) return LoadCursor(nullptr, stock);
-    return ArrowCursor(up, down);
+HCURSOR ViewerCursor(const char* resource) {
+    return LoadCursor(HInstance, resource);
 }
 
 }  // namespace
 
 void RegisterViewerCursors() {
     if (!Screen) return;
-    Screen->Cursors[1] = ViewerCursor("1003", IDC_HAND, false, false);
-    Screen->Cursors[2] = ViewerCursor("1006", IDC_IBEAM, false, false);
-    Screen->Cursors[3] = ViewerCursor("UPDOWNCURSOR", nullptr, true, true);
-    Screen->Cursors[4] = ViewerCursor("UPONLYCURSOR", nullptr, true, false);
-    Screen->Cursors[5] = ViewerCursor("DOWNONLYCURSOR", nullptr, false, true);
+    Screen->Cursors[1] = ViewerCursor("1003");
+    Screen->Cursors[2] = ViewerCursor("1006");
+    Screen->Cursors[3] = ViewerCursor("UPDOWNCURSOR");
+    Screen->Cursors[4] = ViewerCursor("UPONLYCURSOR");
+    Screen->Cursors[5] = ViewerCursor("DOWNONLYCURSOR");
 }
 
 void THtmlContext::PaletteDeleter::operator()(HPALETTE p) const {

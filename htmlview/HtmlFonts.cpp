@@ -1,0 +1,130 @@
+// Fonts of text sections: relative sizes, font changes by buffer position,
+// their metrics and link colouring.
+#include <algorithm>
+
+#include "htmlview/DcGuards.h"
+#include "htmlview/HtmlSections.h"
+
+namespace htmlview {
+
+using namespace gui;
+
+void TMyFont::Assign(TPersistent* Source) {
+    if (auto* f = dynamic_cast<TMyFont*>(Source)) {
+        NormalSize = f->NormalSize;
+        Fixed = f->Fixed;
+    }
+    TFont::Assign(Source);
+}
+
+int EffectiveSize(int DefaultSize, int RelativeSize) {
+    return MulDiv(DefaultSize, RelativeSize, 12);
+}
+
+TFontObj::TFontObj(TSection* ASection, const TMyFont& AFont, int APos) : Section(ASection), Pos(APos) {
+    TheFont.Assign(const_cast<TMyFont*>(&AFont));
+    // Every change of the font re-reads its metrics.
+    TheFont.OnChange = [this](TObject*) { Measure(); };
+    Measure();
+}
+
+TFontObj::~TFontObj() {
+    TheFont.OnChange = nullptr;
+}
+
+void TFontObj::Measure() {
+    detail::TMeasureDC dc;
+    if (!dc.DC()) return;
+    detail::TSelectObject sel(dc.DC(), TheFont.Handle());
+    TEXTMETRICA tm{};
+    if (!GetTextMetricsA(dc.DC(), &tm)) return;
+    tmHeight = tm.tmHeight;
+    FontHeight = tm.tmHeight + tm.tmExternalLeading;
+    Overhang = tm.tmOverhang;
+    Descent = tm.tmDescent;
+}
+
+void TFontObj::Recolor() {
+    const TSectionList* doc = Section ? Section->ParentSectionList : nullptr;
+    if (!doc) return;
+    const TColor c = FHover ? doc->LinkActiveColor : FVisited ? doc->LinkVisitedColor : doc->HotSpotColor;
+    TheFont.SetColor(c | static_cast<TColor>(PALETTE_RELATIVE));
+}
+
+void TFontObj::SetVisited(bool Value) {
+    if (Value == FVisited) return;
+    FVisited = Value;
+    Recolor();
+}
+
+void TFontObj::SetHover(bool Value) {
+    if (Value == FHover) return;
+    FHover = Value;
+    Recolor();
+}
+
+namespace {
+void ApplyDocument(TMyFont& F, const TSectionList& Doc, TColor Color) {
+    F.SetName(F.Fixed ? Doc.PreFontName : Doc.FontName);
+    F.SetCharset(Doc.Charset);
+    F.SetSize(EffectiveSize(Doc.FontSize, F.NormalSize));
+    F.SetColor(Color | static_cast<TColor>(PALETTE_RELATIVE));
+}
+}  // namespace
+
+void TFontObj::Refresh(const TSectionList& Doc) {
+    // One measurement for the whole change, not one per property.
+    TheFont.OnChange = nullptr;
+    if (HasLink()) {
+        ApplyDocument(TheFont, Doc, Doc.HotSpotColor);
+        Recolor();
+    } else {
+        ApplyDocument(TheFont, Doc, Doc.FontColor);
+    }
+    TheFont.OnChange = [this](TObject*) { Measure(); };
+    Measure();
+}
+
+// ---- TFontList ------------------------------------------------------------------------
+
+TFontObj* TFontList::FontAt(int Pos) const {
+    TFontObj* found = nullptr;
+    // Entries are in position order; the last at or before Pos is in force.
+    int lo = 0, hi = Count() - 1;
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        if (Font(mid)->Pos <= Pos) {
+            found = Font(mid);
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    return found ? found : (Count() > 0 ? Font(0) : nullptr);
+}
+
+TFontObj* TFontList::FontAt(int Pos, int& Overhang) const {
+    TFontObj* f = FontAt(Pos);
+    Overhang = f ? f->Overhang : 0;
+    return f;
+}
+
+int TFontList::CountAt(int Pos, int Leng) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Font(i)->Pos > Pos) return Font(i)->Pos - Pos;
+    return Leng - Pos;
+}
+
+// ---- IndentManager -------------------------------------------------------------------------
+
+int IndentManager::FloatBottom(int Side) const {
+    int b = 0;
+    const TFreeList& list = Side == 1 ? L : R;
+    for (int i = 0; i < list.Count(); ++i) {
+        const auto* r = static_cast<const IndentRec*>(list.Items(i));
+        if (r->Lev == 0) b = std::max(b, r->YB);
+    }
+    return b;
+}
+
+}  // namespace htmlview
