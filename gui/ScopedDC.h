@@ -94,4 +94,41 @@ private:
     TCanvas& FCanvas;
 };
 
+
+// Selects one object (font, pen, brush) into a DC and selects the previous
+// one back at scope end.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ obj) : FDC(dc), FOld(SelectObject(dc, obj)) {}
+    ~SelectedObject() {
+        if (FOld) SelectObject(FDC, FOld);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC FDC;
+    HGDIOBJ FOld;
+};
+
+// Saves the state of a canvas's DC and restores it at scope end; the canvas
+// is then told that its own objects must be selected again.
+class SavedCanvasDC {
+public:
+    explicit SavedCanvasDC(TCanvas& canvas)
+        : FCanvas(canvas), FDC(canvas.Handle()), FLevel(FDC ? SaveDC(FDC) : 0) {}
+    ~SavedCanvasDC() {
+        if (FLevel > 0) RestoreDC(FDC, FLevel);
+        FCanvas.Refresh();
+    }
+    HDC DC() const { return FDC; }
+    SavedCanvasDC(const SavedCanvasDC&) = delete;
+    SavedCanvasDC& operator=(const SavedCanvasDC&) = delete;
+
+private:
+    TCanvas& FCanvas;
+    HDC FDC;
+    int FLevel;
+};
+
 }  // namespace gui

@@ -2,7 +2,7 @@
 // their metrics and link colouring.
 #include <algorithm>
 
-#include "htmlview/DcGuards.h"
+#include "gui/ScopedDC.h"
 #include "htmlview/HtmlSections.h"
 
 namespace htmlview {
@@ -33,11 +33,11 @@ TFontObj::~TFontObj() {
 }
 
 void TFontObj::Measure() {
-    detail::TMeasureDC dc;
-    if (!dc.DC()) return;
-    detail::TSelectObject sel(dc.DC(), TheFont.Handle());
+    gui::OwnedDC dc(gui::CreateCompatibleDC(nullptr));
+    if (!dc.Get()) return;
+    gui::SelectedObject sel(dc.Get(), TheFont.Handle());
     TEXTMETRICA tm{};
-    if (!GetTextMetricsA(dc.DC(), &tm)) return;
+    if (!GetTextMetricsA(dc.Get(), &tm)) return;
     tmHeight = tm.tmHeight;
     FontHeight = tm.tmHeight + tm.tmExternalLeading;
     Overhang = tm.tmOverhang;

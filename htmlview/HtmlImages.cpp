@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "gui/Classes.h"
-#include "htmlview/DcGuards.h"
+#include "gui/ScopedDC.h"
 #include "htmlview/GifImage.h"
 
 namespace htmlview {
@@ -280,7 +280,7 @@ void TImageObj::LayOut(TCanvas* Canvas, int W, TFontObj* Font) {
                 f.SetName("Arial");
                 f.SetSize(8);
                 HDC dc = Canvas->Handle();
-                detail::TSelectObject sel(dc, f.Handle());
+                gui::SelectedObject sel(dc, f.Handle());
                 SIZE sz{};
                 GetTextExtentPoint32A(dc, Alt.c_str(), static_cast<int>(Alt.size()), &sz);
                 ObjWidth = std::max(ObjWidth, sz.cx + 2 + 24);
@@ -301,7 +301,7 @@ void TImageObj::Paint(TCanvas* Canvas, int X, int T, TFontObj* Font, int B) {
     const int s = Doc ? Doc->YOff : 0;
     const bool placeholder = Placeholder();
     TObject* pic = Doc && !Doc->ShowImages ? static_cast<TObject*>(DefBitmap()) : Image;
-    detail::TSavedDC saved(Canvas);
+    gui::SavedCanvasDC saved(*Canvas);
     HDC dc = saved.DC();
     const TColor textColor = Font ? Font->TheFont.Color() : clBlack;
     Canvas->Brush()->SetStyle(bsClear);

@@ -2,7 +2,7 @@
 // alignment, clearing floats and the minimum and maximum widths.
 #include <algorithm>
 
-#include "htmlview/DcGuards.h"
+#include "gui/ScopedDC.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
@@ -20,7 +20,7 @@ bool IsBreakChar(char c) { return c == ' ' || c == chars::Image || c == chars::F
 // Pixel extent of a piece of text in a font, measured on the canvas's DC.
 int Extent(HDC DC, TFontObj* F, const char* Text, int N) {
     if (N <= 0) return 0;
-    detail::TSelectObject sel(DC, F->TheFont.Handle());
+    gui::SelectedObject sel(DC, F->TheFont.Handle());
     SIZE sz{};
     GetTextExtentPoint32A(DC, Text, N, &sz);
     return sz.cx;
@@ -65,7 +65,7 @@ int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces) {
 int TSection::FitText(TCanvas* Canvas, int Start, int N, int W, int& Used) {
     HDC dc = Canvas->Handle();
     TFontObj* f = Fonts.FontAt(Start);
-    detail::TSelectObject sel(dc, f->TheFont.Handle());
+    gui::SelectedObject sel(dc, f->TheFont.Handle());
     auto width = [&](int k) {
         SIZE sz{};
         GetTextExtentPoint32A(dc, Buff.data() + Start, k, &sz);

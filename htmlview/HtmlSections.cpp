@@ -4,7 +4,7 @@
 #include "gui/Controls.h"
 #include "gui/Dialogs.h"
 #include "gui/ExtCtrls.h"
-#include "htmlview/DcGuards.h"
+#include "gui/ScopedDC.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
@@ -342,7 +342,7 @@ int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int Cl
         if (TGIFImage* g = img->Gif()) g->SetShown(false);
     int result;
     {
-        detail::TSelectPalette pal(Canvas->Handle(), ThePalette());
+        gui::SelectedPalette pal(Canvas->Handle(), ThePalette());
         result = TCell::Draw(Canvas, ARect, X, Y, ClipWidth);
     }
     if (Timer) Timer->SetEnabled(!AGifList.empty());

@@ -2,7 +2,7 @@
 // caret, pictures), and the hit tests (links, images, caret positions).
 #include <algorithm>
 
-#include "htmlview/DcGuards.h"
+#include "gui/ScopedDC.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
@@ -55,7 +55,7 @@ void TSection::DrawMarker(TCanvas* Canvas, const LineRec& L, int Baseline) {
     HDC dc = Canvas->Handle();
     if (ListType == 1) {
         const String text = OrderedMarker();
-        detail::TSelectObject sel(dc, BaseFont.Handle());
+        gui::SelectedObject sel(dc, BaseFont.Handle());
         SIZE sz{};
         GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &sz);
         SetBkMode(dc, TRANSPARENT);
@@ -115,7 +115,7 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
         if (l.Top - scroll >= ARect.Bottom || l.Top - scroll + std::max(l.DrawHeight, l.Band()) <= ARect.Top)
             continue;
         if (firstLine && (ListType == 1 || ListType == 2)) {
-            detail::TSavedDC saved(Canvas);
+            gui::SavedCanvasDC saved(*Canvas);
             SetTextAlign(saved.DC(), BaselineAlign);
             DrawMarker(Canvas, l, baseline);
         }
@@ -163,10 +163,10 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
             if (f->SScript == 2) shift = -(f->FontHeight / 3);
             int width = 0;
             {
-                detail::TSavedDC saved(Canvas);
+                gui::SavedCanvasDC saved(*Canvas);
                 HDC dc = saved.DC();
                 SetTextAlign(dc, BaselineAlign);
-                detail::TSelectObject sel(dc, f->TheFont.Handle());
+                gui::SelectedObject sel(dc, f->TheFont.Handle());
                 if (selected) {
                     SetBkMode(dc, OPAQUE);
                     SetBkColor(dc, ColorToRef(f->TheFont.Color()));
