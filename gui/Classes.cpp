@@ -11,7 +11,17 @@
 
 #include <unistd.h>
 
+#include "gui/FileLoad.h"
+
 namespace gui {
+
+namespace {
+// Whole-file loads stop at a stated size instead of filling memory.
+void RefuseOversizedFile(TFileStream& fs) {
+    if (static_cast<std::uint64_t>(fs.Size()) > kMaxStreamFileBytes)
+        throw EFOpenError(FormatMessage("Cannot open file %s: it is too large", fs.FileName()));
+}
+}  // namespace
 
 String ClassNameOf(const TObject* obj) {
     if (!obj) return "nil";
@@ -468,6 +478,7 @@ void TStrings::SaveToStream(TStream* Stream) const {
 }
 void TStrings::LoadFromFile(const String& FileName) {
     TFileStream fs(FileName, fmOpenRead);
+    RefuseOversizedFile(fs);
     LoadFromStream(&fs);
 }
 void TStrings::SaveToFile(const String& FileName) const {
@@ -655,19 +666,27 @@ std::int64_t TStream::CopyFrom(TStream* Source, std::int64_t Count) {
 // ---- TFileStream ------------------------------------------------------------
 
 TFileStream::TFileStream(const String& FileName, unsigned Mode) : FFileName(FileName) {
-    if (Mode == fmCreate) {
-        FFile = std::fopen(FileName.c_str(), "w+b");
-        if (!FFile) throw EFCreateError(FormatMessage("Cannot create file %s", FileName));
-        return;
-    }
+    // Only regular files: a pipe would hold the open forever, a device never ends.
+    const bool create = Mode == fmCreate;
+    FileAccess access = FileAccess::Read;
     const char* how = "rb";
-    switch (Mode & 3) {
-        case fmOpenWrite:
-        case fmOpenReadWrite: how = "r+b"; break;
-        default: break;
+    if (create) {
+        access = FileAccess::Create;
+        how = "w+b";
+    } else if ((Mode & 3) == fmOpenWrite || (Mode & 3) == fmOpenReadWrite) {
+        access = FileAccess::ReadWrite;
+        how = "r+b";
     }
-    FFile = std::fopen(FileName.c_str(), how);
-    if (!FFile) throw EFOpenError(FormatMessage("Cannot open file %s", FileName));
+    FileStatus status = FileStatus::Ok;
+    const int fd = OpenRegularFile(FileName, access, status);
+    if (fd >= 0) {
+        FFile = ::fdopen(fd, how);
+        if (!FFile) ::close(fd);
+    }
+    if (!FFile) {
+        if (create) throw EFCreateError(FormatMessage("Cannot create file %s", FileName));
+        throw EFOpenError(FormatMessage("Cannot open file %s", FileName));
+    }
 }
 TFileStream::~TFileStream() {
     if (FFile) std::fclose(FFile);
@@ -740,6 +759,7 @@ void TMemoryStream::SaveToStream(TStream* Stream) {
 }
 void TMemoryStream::LoadFromFile(const String& FileName) {
     TFileStream fs(FileName, fmOpenRead);
+    RefuseOversizedFile(fs);
     LoadFromStream(&fs);
 }
 void TMemoryStream::SaveToFile(const String& FileName) {

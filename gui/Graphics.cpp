@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "gui/FileLoad.h"
 #include "gui/Graphics.h"
 #include "gui/Jpeg.h"
 #include "gui/detail/GdiInternal.h"
@@ -536,16 +537,13 @@ void TCanvas::BrushCopy(const TRect& dest, const TBitmap* bitmap, const TRect& s
 namespace {
 
 std::vector<std::uint8_t> ReadWholeFile(const String& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EFOpenError(FormatMessage("Cannot open file %s", fileName));
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) throw EFOpenError(FormatMessage("Cannot open file %s", fileName));
-    if (size > (std::streamoff{1} << 30)) throw EReadError("Stream read error");
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size)) throw EReadError("Stream read error");
-    return data;
+    std::vector<std::uint8_t> data;
+    switch (ReadRegularFile(fileName, kMaxPictureFileBytes, data)) {
+        case FileStatus::Ok: return data;
+        case FileStatus::TooLarge: throw EFOpenError(FormatMessage("Cannot open file %s: it is too large for a picture", fileName));
+        case FileStatus::ReadFailed: throw EReadError("Stream read error");
+        default: throw EFOpenError(FormatMessage("Cannot open file %s", fileName));
+    }
 }
 
 std::vector<std::uint8_t> ReadRest(TStream* stream) {

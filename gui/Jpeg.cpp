@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "gui/FileLoad.h"
 #include "gui/Jpeg.h"
 #include "gui/detail/GdiInternal.h"
 
@@ -42,8 +44,32 @@ void InitErrors(ErrorManager& err) {
     err.message[0] = 0;
 }
 
-// The largest picture we agree to decode.
-constexpr long long kMaxPixels = 64LL * 1024 * 1024;
+// Sequential Huffman data spends at least two bits on every block (a DC
+// code and an end-of-block code), so a file can be checked against the
+// picture its header claims before anything is allocated.
+bool DataCanFill(const jpeg_decompress_struct& cinfo, std::size_t size) {
+    if (cinfo.progressive_mode || cinfo.arith_code) return true;  // runs of empty blocks cost nearly nothing there
+    unsigned long long blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks += static_cast<unsigned long long>(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+    return blocks / 4 <= size;
+}
+
+// Four-ink rows to RGB. Files with the Adobe marker store the inks inverted.
+void InksToRgb(const std::uint8_t* cmyk, int width, bool inverted, std::uint8_t* rgb) {
+    for (int x = 0; x < width; ++x) {
+        int c = cmyk[4 * x], m = cmyk[4 * x + 1], y = cmyk[4 * x + 2], k = cmyk[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        rgb[3 * x] = static_cast<std::uint8_t>((c * k + 127) / 255);
+        rgb[3 * x + 1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        rgb[3 * x + 2] = static_cast<std::uint8_t>((y * k + 127) / 255);
+    }
+}
 
 struct DecodeRequest {
     bool eightBit = false;
@@ -79,15 +105,25 @@ bool Decode(const std::uint8_t* data, std::size_t size, const DecodeRequest* req
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     out->components = cinfo.num_components;
-    if (static_cast<long long>(cinfo.image_width) * cinfo.image_height > kMaxPixels) {
-        out->error = "JPEG image is too large";
+    if (static_cast<long long>(cinfo.image_width) * cinfo.image_height > kMaxPicturePixels) {
+        out->error = "JPEG image is too large: more than " + std::to_string(kMaxPicturePixels) + " pixels";
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    if (!DataCanFill(cinfo, size)) {
+        out->error = "JPEG image is truncated: its data cannot fill the picture it declares";
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     cinfo.scale_num = 1;
     cinfo.scale_denom = static_cast<unsigned>(req->scaleDenom);
-    const bool gray = cinfo.num_components == 1 || req->grayscale;
-    if (gray) {
+    // libjpeg does not turn inks into RGB: take them as they are and convert below.
+    const bool inks = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const bool inverted = cinfo.saw_Adobe_marker != 0;
+    const bool gray = !inks && (cinfo.num_components == 1 || req->grayscale);
+    if (inks) {
+        cinfo.out_color_space = JCS_CMYK;
+    } else if (gray) {
         cinfo.out_color_space = JCS_GRAYSCALE;
     } else {
         cinfo.out_color_space = JCS_RGB;
@@ -126,6 +162,19 @@ bool Decode(const std::uint8_t* data, std::size_t size, const DecodeRequest* req
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = out->pixels.data() + stride * cinfo.output_scanline;
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
+    }
+    if (inks) {
+        // Four inks per pixel become three channels, in place, front to back.
+        const std::size_t w = cinfo.output_width, h = cinfo.output_height;
+        std::uint8_t* p = out->pixels.data();
+        for (std::size_t y = 0; y < h; ++y) InksToRgb(p + y * stride, static_cast<int>(w), inverted, p + y * w * 3);
+        out->outComponents = 3;
+        if (req->grayscale) {
+            for (std::size_t i = 0; i < w * h; ++i)
+                p[i] = static_cast<std::uint8_t>((299 * p[3 * i] + 587 * p[3 * i + 1] + 114 * p[3 * i + 2] + 500) / 1000);
+            out->outComponents = 1;
+        }
+        out->pixels.resize(w * h * static_cast<std::size_t>(out->outComponents));
     }
     if (out->indexed) {
         const int n = cinfo.actual_number_of_colors;

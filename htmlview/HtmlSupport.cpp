@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "gui/Cursors.h"
+#include "gui/FileLoad.h"
 #include "gui/Forms.h"
 #include "gui/Graphics.h"
 #include "gui/Jpeg.h"
@@ -308,16 +309,7 @@ std::unique_ptr<TBitmap> ConvertImage(std::unique_ptr<TBitmap> source) {
 namespace {
 
 bool ReadFileBytes(const String& FileName, std::vector<std::uint8_t>& bytes) {
-    try {
-        TFileStream fs(FileName, fmOpenRead | fmShareDenyNone);
-        const std::int64_t size = fs.Size();
-        if (size < 0 || size > (1LL << 30)) return false;
-        bytes.resize(static_cast<std::size_t>(size));
-        if (size > 0) fs.ReadBuffer(bytes.data(), static_cast<int>(size));
-        return true;
-    } catch (const Exception&) {
-        return false;
-    }
+    return gui::ReadRegularFile(FileName, gui::kMaxPictureFileBytes, bytes) == gui::FileStatus::Ok;
 }
 
 std::unique_ptr<TBitmap> DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {

@@ -1,9 +1,11 @@
 #include "htmlview/HtmlView.h"
 
 #include <cctype>
-#include <fstream>
+#include <cstdint>
 #include <iterator>
-#include <sstream>
+#include <vector>
+
+#include "gui/FileLoad.h"
 
 namespace htmlview {
 
@@ -171,16 +173,14 @@ THtmlView::THtmlView(gui::TComponent* AOwner) : gui::TMemo(AOwner) {
 }
 
 void THtmlView::LoadFromFile(const gui::String& FileName) {
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in) {
+    std::vector<std::uint8_t> bytes;
+    if (gui::ReadRegularFile(FileName, gui::kMaxPageFileBytes, bytes) != gui::FileStatus::Ok) {
         FCurrentFile.clear();
         Lines()->Clear();
         throw gui::Exception("Can't locate file: " + FileName);
     }
-    std::ostringstream buf;
-    buf << in.rdbuf();
     FCurrentFile = FileName;
-    SetText(HtmlToPlainText(buf.str()));
+    SetText(HtmlToPlainText(std::string(bytes.begin(), bytes.end())));
     SetSelStart(0);  // from the top
 }
 

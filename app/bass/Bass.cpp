@@ -350,6 +350,9 @@ BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
     SDL_AudioDeviceID id = 0;
     DWORD latency = 0;
     if (device != 0) {
+        // SDL's own SIGINT/SIGTERM handlers would only post a quit event that
+        // nobody reads; the program handles those signals itself.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(BASS_ERROR_DRIVER);
         const char* name = nullptr;
         if (device > 0) {

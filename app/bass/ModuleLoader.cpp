@@ -1,19 +1,15 @@
 #include "app/bass/ModuleLoader.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <new>
 
+#include "gui/FileLoad.h"
+
 namespace bass::detail {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::string FormatName(const std::string& type) {
     if (type == "it") return "IT";
@@ -42,36 +38,14 @@ bool ReadFileBytes(const char* fileName, DWORD offset, DWORD length, std::vector
         error = BASS_ERROR_FILEOPEN;
         return false;
     }
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(fileName, "rb"));
-    struct stat st {};
-    if (!f || fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = BASS_ERROR_FILEOPEN;
-        return false;
+    switch (gui::ReadRegularFile(fileName, kMaxModuleBytes, out, offset, length)) {
+        case gui::FileStatus::Ok: return true;
+        case gui::FileStatus::BadOffset: error = BASS_ERROR_ILLPARAM; break;
+        case gui::FileStatus::TooLarge: error = BASS_ERROR_MEM; break;
+        default: error = BASS_ERROR_FILEOPEN; break;  // missing, unreadable, or not a regular file
     }
-    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
-    if (offset > size) {
-        error = BASS_ERROR_ILLPARAM;
-        return false;
-    }
-    std::uint64_t count = size - offset;
-    if (length != 0) count = std::min<std::uint64_t>(count, length);
-    if (count > kMaxModuleBytes) {
-        error = BASS_ERROR_MEM;
-        return false;
-    }
-    try {
-        out.resize(static_cast<std::size_t>(count));
-    } catch (const std::bad_alloc&) {
-        error = BASS_ERROR_MEM;
-        return false;
-    }
-    if (std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) != 0 ||
-        std::fread(out.data(), 1, out.size(), f.get()) != out.size()) {
-        out.clear();
-        error = BASS_ERROR_FILEOPEN;
-        return false;
-    }
-    return true;
+    out.clear();
+    return false;
 }
 
 bool LoadModule(const std::uint8_t* data, std::size_t size, DWORD flags, LoadedModule& out, DWORD& error) {

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace basstest {
 namespace {
 
@@ -103,6 +106,23 @@ TEST_F(OfflineTest, MissingUnreadableAndForeignFilesAreRefused) {
     std::filesystem::create_directories(folder);
     EXPECT_EQ(BASS_MusicLoad(0, folder.c_str(), 0, 0, 1), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+
+    // A pipe would hold a plain open() forever, a device never ends: neither
+    // is a module file. The watchdog fails a blocking open instead of hanging.
+    alarm(20);
+    const std::string fifo = ScratchPath("pipe.it");
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(BASS_MusicLoad(0, fifo.c_str(), 0, 0, 1), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    std::filesystem::remove(fifo);
+    const std::string zero = ScratchPath("zero.xm");
+    std::filesystem::remove(zero);
+    std::filesystem::create_symlink("/dev/zero", zero);
+    EXPECT_EQ(BASS_MusicLoad(0, zero.c_str(), 0, 0, 1), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    std::filesystem::remove(zero);
+    alarm(0);
 
     const std::string empty = WriteScratch("empty.mod", {});
     EXPECT_EQ(BASS_MusicLoad(0, empty.c_str(), 0, 0, 1), 0u);

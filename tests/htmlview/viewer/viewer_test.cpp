@@ -1,11 +1,16 @@
 // The interim page viewer: what it shows of a page, and a missing page.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "htmlview/HtmlView.h"
+#include "gui/FileLoad.h"
 #include "gui/Forms.h"
 #include "gui/TestKit.h"
 
@@ -51,4 +56,33 @@ TEST(THtmlViewTest, MissingPageRaisesAndLeavesTheViewerEmpty) {
     }
     EXPECT_EQ(view->Lines()->Count(), 0);
     EXPECT_EQ(view->CurrentFile(), "");
+}
+
+TEST(THtmlViewTest, PipesDevicesFoldersAndHugePagesAreNotPages) {
+    alarm(20);  // a page open that blocks fails the run instead of hanging it
+    gui::testkit::Session session;
+    gui::TForm form(nullptr);
+    auto* view = new htmlview::THtmlView(&form);
+    view->SetParent(&form);
+    const auto dir = std::filesystem::temp_directory_path() / ("korvane_viewer_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "folder.html");
+    const std::string fifo = (dir / "pipe.html").string(), zero = (dir / "zero.html").string(),
+                      huge = (dir / "huge.html").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", zero);
+    {
+        std::ofstream(huge) << "<p>x</p>";
+    }
+    std::filesystem::resize_file(huge, gui::kMaxPageFileBytes + 1);  // sparse
+    for (const std::string& page : {fifo, zero, (dir / "folder.html").string(), huge}) {
+        try {
+            view->LoadFromFile(page);
+            ADD_FAILURE() << "no error for " << page;
+        } catch (const gui::Exception& e) {
+            EXPECT_EQ(std::string(e.what()), "Can't locate file: " + page);
+        }
+        EXPECT_EQ(view->CurrentFile(), "");
+    }
+    std::filesystem::remove_all(dir);
+    alarm(0);
 }
