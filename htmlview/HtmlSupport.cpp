@@ -24,7 +24,8 @@ using namespace gui;
 TMapItem::TMapItem() = default;
 
 TMapItem::~TMapItem() {
-    for (int i = 0; i < Areas.Count(); ++i) DeleteObject(static_cast<HRGN>(Areas.Objects(i)));
+    for (int i = 0; i < Areas.Count(); ++i)
+        if (Areas.Objects(i)) DeleteObject(static_cast<HRGN>(Areas.Objects(i)));
 }
 
 void TMapItem::AddArea(const TAreaAttributes& A) {
@@ -37,21 +38,24 @@ void TMapItem::AddArea(const TAreaAttributes& A) {
     std::vector<int> n = ParseCoords(A.Coords);
     for (int& v : n) v = std::clamp(v, -32767, 32767);
     HRGN rgn = nullptr;
+    std::vector<POINT> pts;
     if (shape == "circ") {
         if (n.size() < 3) return;
         rgn = CreateEllipticRgn(n[0] - n[2], n[1] - n[2], n[0] + n[2] + 1, n[1] + n[2] + 1);
     } else if (shape == "poly") {
+        // No region for polygons: a zig-zag of a hundred vertices takes the
+        // region code seconds and gigabytes, the point test a few compares.
         if (n.size() < 6) return;
-        std::vector<POINT> pts;
+        pts.reserve(n.size() / 2);
         for (std::size_t i = 0; i + 1 < n.size(); i += 2) pts.push_back(Point(n[i], n[i + 1]));
-        rgn = CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), WINDING);
     } else {
         if (n.size() < 4) return;
         rgn = CreateRectRgn(n[0], n[1], n[2] + 1, n[3] + 1);
     }
-    if (!rgn) return;
+    if (!rgn && pts.empty()) return;
     Areas.AddObject(href, rgn);
     AreaTargets.Add(A.Target);
+    AreaPolygons.push_back(std::move(pts));
 }
 
 void TMapItem::AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy) {
@@ -74,7 +78,10 @@ void TMapItem::AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy) {
 
 std::unique_ptr<TUrlTarget> TMapItem::GetURL(int X, int Y) const {
     for (int i = 0; i < Areas.Count(); ++i) {
-        if (PtInRegion(static_cast<HRGN>(Areas.Objects(i)), X, Y)) {
+        const std::vector<POINT>& poly = AreaPolygons[static_cast<std::size_t>(i)];
+        const bool in = poly.empty() ? PtInRegion(static_cast<HRGN>(Areas.Objects(i)), X, Y) != 0
+                                     : PtInPolygon(poly.data(), static_cast<int>(poly.size()), true, X, Y);
+        if (in) {
             if (Areas.Strings(i).empty()) return nullptr;
             return std::make_unique<TUrlTarget>(Areas.Strings(i), AreaTargets.Strings(i));
         }
