@@ -76,10 +76,12 @@ void TgfFrame::DecodePixels(GifReader& R) {
         if (!DecodeGifLzw(R, Width, DeclaredHeight, Interlaced, Indexes.data(), Indexes.size())) return;
     } catch (const GifDataError& e) {
         // A bad code damages the rest of this frame only: what came before
-        // it is shown, as for data that ends early. Nothing decoded at all
-        // leaves nothing to show.
-        if (e.Decoded == 0) Corrupt();
+        // it is shown, as for data that ends early. A frame that decoded
+        // nothing is dropped (ParseGIF); without any frame before it the
+        // file has nothing to show.
+        if (e.Decoded == 0 && Owner->FFrames.empty()) Corrupt();
         Damaged = true;
+        DecodedBeforeDamage = e.Decoded;
     }
     const std::size_t total = Indexes.size();
     if (Transparent) {
@@ -257,6 +259,9 @@ TGIFImage::TGIFImage(const TGIFImage& S)
         c->SavedPixels = f->SavedPixels;
         c->SavedMask = f->SavedMask;
         c->Comment = f->Comment;
+        c->Damaged = f->Damaged;
+        c->DecodedBeforeDamage = f->DecodedBeforeDamage;
+        c->DeclaredHeight = f->DeclaredHeight;
         FFrames.push_back(std::move(c));
     }
     FCurrentFrame = 1;
@@ -393,6 +398,7 @@ bool TGIFImage::ParseGIF() {
                 comment.clear();
                 haveGce = false;
                 const bool damaged = frame->Damaged;
+                if (damaged && frame->DecodedBeforeDamage == 0) break;
                 FFrames.push_back(std::move(frame));
                 FFrameCount = static_cast<int>(FFrames.size());
                 if (damaged) break;  // where the next block starts is lost

@@ -56,6 +56,7 @@ public:
     // The data held a code no encoder writes: the frame shows what was
     // decoded before it, and no frame after it was read.
     bool Damaged = false;
+    std::size_t DecodedBeforeDamage = 0;  // pixels, in the data's order
     // The height the descriptor gives; Height is less when the frame's data
     // is cut short and cannot reach its lower rows.
     int DeclaredHeight = 0;

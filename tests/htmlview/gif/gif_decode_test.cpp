@@ -475,6 +475,21 @@ TEST(GifDamage, FramesBeforeABadCodeAreKeptAndTheDamagedOneShowsWhatItDecoded) {
     loaded->SetCurrentFrame(16);
     EXPECT_EQ(loaded->CompositeImage()[0], Px(Grey(4)[3]));
 
+    // A bad code before any pixel of frame 2 (or a bad code size): frame 1 stays.
+    const std::vector<std::uint8_t> clearThen7 = {0x3C};
+    for (const std::vector<std::uint8_t>& data : {clearThen7, std::vector<std::uint8_t>{}}) {
+        Gif one = g;
+        one.frames.resize(1);
+        std::vector<std::uint8_t> two = one.Encode();
+        PutImage(two, 4, 4, data);
+        if (data.empty()) two[two.size() - 2] = 12;  // the code size byte
+        two.push_back(0x3B);
+        auto kept = Load(two);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->FrameCount(), 1);
+        EXPECT_FALSE(kept->Animated());
+    }
+
     // An interlaced frame: the rows decoded before the bad code are in place.
     std::vector<std::uint8_t> il = Header(2, 8);
     testgif::BitWriter iw;
