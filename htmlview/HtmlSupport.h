@@ -98,6 +98,10 @@ std::vector<int> ParseCoords(const String& Coords);
 // Time linear in the vertex count and no allocation, however the polygon
 // zig-zags (building its region can take seconds).
 bool PtInPolygon(const gui::POINT* Points, int Count, bool Winding, int X, int Y);
+// Whether (X, Y) lies in the elliptic region of the box (Left, Top) to
+// (Right, Bottom), row by row as that region is built, in constant time:
+// a circle of radius 30,000 takes the region code half a second.
+bool PtInEllipse(int Left, int Top, int Right, int Bottom, int X, int Y);
 
 // The attribute values of one AREA tag, as the tokenizer delivers them.
 struct TAreaAttributes {
@@ -124,11 +128,16 @@ public:
     std::unique_ptr<TUrlTarget> GetURL(int X, int Y) const;
 
     String MapName;
-    gui::TStringList Areas;        // HREF values; objects are region handles (null for polygons)
+    gui::TStringList Areas;        // HREF values; objects are region handles (rectangles only)
     gui::TStringList AreaTargets;  // one TARGET per area
-    // One per area: a polygon's vertices, tested directly; empty for the
-    // rectangles and circles, which have regions.
-    std::vector<std::vector<gui::POINT>> AreaPolygons;
+    // One per area. Polygons and circles are tested directly, without a
+    // region: hostile COORDS make their regions slow and huge.
+    struct TAreaShape {
+        enum TKind { Region, Polygon, Ellipse } Kind = Region;
+        std::vector<gui::POINT> Points;  // a polygon's vertices
+        int Left = 0, Top = 0, Right = 0, Bottom = 0;  // an ellipse's box
+    };
+    std::vector<TAreaShape> AreaShapes;
 };
 
 // ---- Indents ------------------------------------------------------------------------

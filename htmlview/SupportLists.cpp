@@ -5,6 +5,7 @@
 // engine.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -144,6 +145,23 @@ bool PtInPolygon(const POINT* Points, int Count, bool Winding, int X, int Y) {
         if (top.X + step <= X) wind += a.Y < b.Y ? 1 : -1;
     }
     return Winding ? wind != 0 : (wind & 1) != 0;
+}
+
+bool PtInEllipse(int Left, int Top, int Right, int Bottom, int X, int Y) {
+    if (Right < Left) std::swap(Left, Right);
+    if (Bottom < Top) std::swap(Top, Bottom);
+    const int w = Right - Left, h = Bottom - Top;
+    if (w <= 0 || h <= 0 || Y < Top || Y > Bottom - 1) return false;
+    // The row's span, computed exactly as the region's rows are.
+    const double cx = Left + w / 2.0, cy = Top + h / 2.0;
+    const double a = w / 2.0, b = h / 2.0;
+    const double dy = (Y + 0.5 - cy) / b;
+    const double q = 1.0 - dy * dy;
+    if (q < 0) return false;
+    const double half = a * std::sqrt(q);
+    const int x0 = std::max(static_cast<int>(std::ceil(cx - half - 0.5)), Left);
+    const int x1 = std::min(static_cast<int>(std::floor(cx + half - 0.5)), Right - 1);
+    return x0 <= X && X <= x1;
 }
 
 // ---- Indents ------------------------------------------------------------------------

@@ -71,6 +71,29 @@ TEST(PolygonHitTest, AgreesWithThePolygonRegionOnEveryGridPoint) {
     }
 }
 
+TEST(EllipseHitTest, AgreesWithTheEllipticRegionOnEveryGridPoint) {
+    std::mt19937 rng(5);
+    for (int n = 0; n < 300; ++n) {
+        // Circles as AREA makes them (radius 0 and negative included), and
+        // boxes of any proportion.
+        int l, t, r, b;
+        if (n % 2) {
+            const int cx = static_cast<int>(rng() % 16), cy = static_cast<int>(rng() % 16);
+            const int rad = static_cast<int>(rng() % 12) - 2;
+            l = cx - rad, t = cy - rad, r = cx + rad + 1, b = cy + rad + 1;
+        } else {
+            l = static_cast<int>(rng() % 20) - 2, t = static_cast<int>(rng() % 20) - 2;
+            r = static_cast<int>(rng() % 20) - 2, b = static_cast<int>(rng() % 20) - 2;
+        }
+        gui::HRGN rgn = gui::CreateEllipticRgn(l, t, r, b);
+        for (int y = -4; y < 30; ++y)
+            for (int x = -4; x < 30; ++x)
+                ASSERT_EQ(gui::PtInRegion(rgn, x, y) != 0, PtInEllipse(l, t, r, b, x, y))
+                    << l << "," << t << "," << r << "," << b << " at " << x << "," << y;
+        gui::DeleteObject(rgn);
+    }
+}
+
 TEST(PolygonHitTest, HostileCoordsCostLinearTime) {
     // The longest polygon COORDS can give (150 vertices), zig-zagging across
     // the whole coordinate range: its region took minutes and gigabytes.
@@ -94,8 +117,22 @@ TEST(PolygonHitTest, HostileCoordsCostLinearTime) {
     EXPECT_LT(hits, 100 * 100);
     EXPECT_LT(ms, 1000) << "10,000 hit tests of a 150-vertex area";
     // The map's answers are the point test's, vertex for vertex.
-    const auto& poly = map.AreaPolygons[0];
+    const auto& poly = map.AreaShapes[0].Points;
     ASSERT_EQ(poly.size(), 150u);
     EXPECT_EQ(poly[1].X, 32767);
     EXPECT_EQ(map.GetURL(0, 0) != nullptr, PtInPolygon(poly.data(), 150, true, 0, 0));
+
+    // The same text as a circle: radius 32767 around (-32767, -32767).
+    TMapItem circle;
+    a.Shape = "circle";
+    const auto start2 = std::chrono::steady_clock::now();
+    circle.AddArea(a);
+    hits = 0;
+    for (int y = -32000; y < 32000; y += 640)
+        for (int x = -32000; x < 32000; x += 640) hits += circle.GetURL(x, y) != nullptr;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start2).count(),
+              100);
+    EXPECT_GT(hits, 0);
+    EXPECT_TRUE(circle.GetURL(-32767, -32767));
+    EXPECT_FALSE(circle.GetURL(32000, 32000));
 }
