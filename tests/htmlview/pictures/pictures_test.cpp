@@ -494,3 +494,26 @@ TEST(FuzzFindings, FarOffsetFrameLoadsInBoundedTime) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(ms, 5000);
 }
+
+TEST(FuzzFindings, TinyBmpsDeclaringHugePicturesNeverCrashTheLoader) {
+    // 58 to 78 bytes each, declaring up to 2051 x 11106 pixels; they timed
+    // out the picture-loader fuzz target. Loaded or refused, never a crash.
+    const char* root = std::getenv("KORVANE_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    const auto context = THtmlContext::Acquire();
+    int files = 0;
+    for (int i = 1; i <= 9; ++i) {
+        std::ifstream in(std::string(root) + "/tests/htmlview/pictures/fuzz-inputs/huge-bmp-" + std::to_string(i) +
+                             ".bmp",
+                         std::ios::binary);
+        if (!in) continue;
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_LT(bytes.size(), 100u);
+        ++files;
+        std::unique_ptr<TBitmap> bmp = GetBitmapFromBytes(bytes.data(), bytes.size(), true);
+        if (bmp) {
+            EXPECT_GT(static_cast<long long>(bmp->Width()) * bmp->Height(), 0) << i;
+        }
+    }
+    EXPECT_EQ(files, 9);
+}
