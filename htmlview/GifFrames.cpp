@@ -13,6 +13,37 @@ namespace {
 
 [[noreturn]] void Corrupt() { throw GIFException("Corrupt GIF Image"); }
 [[noreturn]] void TooLarge() { throw GIFException("GIF image too large"); }
+[[noreturn]] void OverBudget(long long pixels) {
+    throw GIFException("GIF image too large: its frames hold " + std::to_string(pixels) +
+                       " pixels, more than the budget of " + std::to_string(MaxGifPixelBudget));
+}
+
+// The bytes of the sub-block chain at Pos (up to its terminator or the end
+// of the file), without moving.
+std::size_t ChainBytes(const GifReader& R, std::size_t Pos) {
+    std::size_t n = 0;
+    while (Pos < R.Size) {
+        const std::size_t len = R.Data[Pos++];
+        if (len == 0) break;
+        const std::size_t take = std::min(len, R.Size - Pos);
+        n += take;
+        Pos += take;
+    }
+    return n;
+}
+
+// How many rows of an interlaced frame of height h the first `streamRows`
+// rows of its data reach: one more than the lowest row they fill.
+int InterlacedRowsReached(int h, std::size_t streamRows) {
+    static constexpr int kPassStart[4] = {0, 4, 2, 1};
+    static constexpr int kPassStep[4] = {8, 8, 4, 2};
+    int reached = 0;
+    std::size_t row = 0;
+    for (int pass = 0; pass < 4 && row < streamRows; ++pass)
+        for (int y = kPassStart[pass]; y < h && row < streamRows; y += kPassStep[pass], ++row)
+            reached = std::max(reached, y + 1);
+    return reached;
+}
 
 std::uint32_t Rgb(const std::uint8_t* c) {
     return (static_cast<std::uint32_t>(c[0]) << 16) | (static_cast<std::uint32_t>(c[1]) << 8) | c[2];
@@ -42,11 +73,17 @@ std::uint32_t TgfFrame::ColorOf(int index) const {
 
 void TgfFrame::DecodePixels(GifReader& R) {
     try {
-        if (!DecodeGifLzw(R, Width, Height, Interlaced, Indexes.data())) return;
-    } catch (const GifDataError&) {
-        Corrupt();
+        if (!DecodeGifLzw(R, Width, DeclaredHeight, Interlaced, Indexes.data(), Indexes.size())) return;
+    } catch (const GifDataError& e) {
+        // A bad code damages the rest of this frame only: what came before
+        // it is shown, as for data that ends early. A frame that decoded
+        // nothing is dropped (ParseGIF); without any frame before it the
+        // file has nothing to show.
+        if (e.Decoded == 0 && Owner->FFrames.empty()) Corrupt();
+        Damaged = true;
+        DecodedBeforeDamage = e.Decoded;
     }
-    const std::size_t total = static_cast<std::size_t>(std::max(Width, 0)) * static_cast<std::size_t>(std::max(Height, 0));
+    const std::size_t total = Indexes.size();
     if (Transparent) {
         const std::uint8_t ti = TransparentIndex;
         for (std::size_t i = 0; i < total; ++i) Mask[i] = Indexes[i] == ti;
@@ -94,9 +131,21 @@ bool TgfFrame::ReadFrame(GifReader& R, const std::uint8_t* Gce) {
     if (scan) {
         R.Byte();
         R.SkipSubBlocks();
-    } else {
+    }
+    Owner->FStackPixels += static_cast<long long>(Width) * Height;
+    if (!scan) {
+        if (Owner->FStackPixels > MaxGifPixelBudget) OverBudget(Owner->FStackPixels);
+        // Data cut short cannot fill a large frame: keep only the rows it can
+        // reach (the rest would stay blank), so a few bytes never claim
+        // megabytes.
+        DeclaredHeight = Height;
+        const std::size_t reach = GifLzwMaxPixels(ChainBytes(R, R.Pos + 1));
+        if (Width > 0 && reach < static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height)) {
+            const std::size_t streamRows = std::max<std::size_t>(1, (reach + Width - 1) / Width);
+            Height = Interlaced ? InterlacedRowsReached(Height, streamRows)
+                                : static_cast<int>(std::min<std::size_t>(streamRows, Height));
+        }
         const long long pixels = static_cast<long long>(Width) * Height;
-        if (pixels > Owner->FPixelBudget) TooLarge();
         Owner->FPixelBudget -= pixels;
         Indexes.assign(static_cast<std::size_t>(pixels), 0);
         if (Transparent) Mask.assign(static_cast<std::size_t>(pixels), 0);
@@ -210,6 +259,9 @@ TGIFImage::TGIFImage(const TGIFImage& S)
         c->SavedPixels = f->SavedPixels;
         c->SavedMask = f->SavedMask;
         c->Comment = f->Comment;
+        c->Damaged = f->Damaged;
+        c->DecodedBeforeDamage = f->DecodedBeforeDamage;
+        c->DeclaredHeight = f->DeclaredHeight;
         FFrames.push_back(std::move(c));
     }
     FCurrentFrame = 1;
@@ -252,6 +304,7 @@ void TGIFImage::ClearGIF() {
     FColorBits = 0;
     FHasTransparency = false;
     FPixelBudget = MaxGifPixelBudget;
+    FStackPixels = 0;
 }
 
 void TGIFImage::ReleaseGIF() {
@@ -344,8 +397,11 @@ bool TGIFImage::ParseGIF() {
                 frame->Comment = comment;
                 comment.clear();
                 haveGce = false;
+                const bool damaged = frame->Damaged;
+                if (damaged && frame->DecodedBeforeDamage == 0) break;
                 FFrames.push_back(std::move(frame));
                 FFrameCount = static_cast<int>(FFrames.size());
+                if (damaged) break;  // where the next block starts is lost
             } else {
                 break;  // the trailer, the end of the data or an unknown byte
             }
@@ -369,9 +425,12 @@ bool TGIFImage::ParseGIF() {
 
 bool TGIFImage::LoadFromBytes(const std::uint8_t* Data, std::size_t Size) {
     SetSource(Data, Size);
+    FLastError.clear();
     try {
         if (ParseGIF()) return true;
-    } catch (const gui::Exception&) {
+        FLastError = "not a GIF file";
+    } catch (const gui::Exception& e) {
+        FLastError = e.what();
     }
     ReleaseGIF();
     return false;
@@ -519,10 +578,15 @@ std::unique_ptr<TGIFImage> GIFFromBytes(const std::uint8_t* Data, std::size_t Si
     img->SetShown(false);
     img->SetScanOnly(true);
     if (!img->LoadFromBytes(Data, Size) || img->FrameCount() == 0) return nullptr;
+    // The scan knows every frame's size: refuse an over-budget stack before
+    // a single pixel is allocated.
+    if (img->StackPixels() > MaxGifPixelBudget) return nullptr;
     SingleFrame = !img->Animated();
     if (DisplayBits == 8 && img->ColorBits() > 1) img->SetDitherFrames(SingleFrame);
     img->SetScanOnly(false);
     if (!img->LoadFromBytes(Data, Size) || img->FrameCount() == 0) return nullptr;
+    // A damaged frame ends the stack early; what is left may be a still.
+    SingleFrame = !img->Animated();
     return img;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gui/Gdi.h"
@@ -26,10 +27,13 @@ namespace htmlview {
 
 constexpr int MaxGifFrames = 256;
 // A hostile header must not make us allocate without bound: the logical
-// screen and every frame are limited per side, and the decoded pixels of all
-// frames together.
+// screen and every frame are limited per side, and the pixels of all frames
+// together. The budget is the one the picture loaders use for a BMP or JPEG:
+// 16 Mi pixels per picture, here per frame stack (the sum of the frames'
+// sizes); no picture a page shows comes near it. Beyond it the file is
+// refused before its pixels are allocated.
 constexpr int MaxGifDimension = 4096;
-constexpr long long MaxGifPixelBudget = 64LL * 1024 * 1024;
+constexpr long long MaxGifPixelBudget = 16LL * 1024 * 1024;
 
 class TGIFImage;
 
@@ -48,6 +52,14 @@ public:
     bool OwnsColors = false;
     std::array<std::uint8_t, 768> LocalColors{};
     const std::uint8_t* Colors = nullptr;  // LocalColors or the image's global table
+
+    // The data held a code no encoder writes: the frame shows what was
+    // decoded before it, and no frame after it was read.
+    bool Damaged = false;
+    std::size_t DecodedBeforeDamage = 0;  // pixels, in the data's order
+    // The height the descriptor gives; Height is less when the frame's data
+    // is cut short and cannot reach its lower rows.
+    int DeclaredHeight = 0;
 
     // Decoded frame: indexes and the transparency mask, Width x Height
     // each, rows top-down; Palette gives each index its display colour.
@@ -151,6 +163,12 @@ public:
 
     // Pixel budget left for decoding frames of this file.
     long long FPixelBudget = MaxGifPixelBudget;
+    // The frames' pixels as their descriptors give them, summed over the
+    // stack; known after a scan, before anything is allocated.
+    long long StackPixels() const { return FStackPixels; }
+    // Why the last load failed ("Corrupt GIF Image", "GIF image too large: ..."),
+    // empty after a success.
+    const std::string& LastError() const { return FLastError; }
 
 private:
     friend class TgfFrame;
@@ -191,6 +209,8 @@ private:
     std::uint32_t FLastTick = 0;
     int FCurrentDelay = 0;
 
+    long long FStackPixels = 0;
+    std::string FLastError;
     std::vector<gui::PALETTEENTRY> FTargetPalette;
     std::function<std::uint32_t()> FClock;
 };

@@ -12,7 +12,14 @@ namespace {
 constexpr int kTableSize = 4096;
 }  // namespace
 
-GifDataError::GifDataError() : std::runtime_error("Corrupt GIF Image") {}
+GifDataError::GifDataError(std::size_t ADecoded) : std::runtime_error("Corrupt GIF Image"), Decoded(ADecoded) {}
+
+std::size_t GifLzwMaxPixels(std::size_t DataBytes) {
+    const std::size_t n = std::min<std::size_t>(DataBytes, std::size_t{1} << 40) * 4;  // 2-bit codes
+    const std::size_t k = kTableSize;
+    if (n <= k) return n * (n + 1) / 2;
+    return k * (k + 1) / 2 + (n - k) * k;
+}
 
 // ---- Reader ---------------------------------------------------------------------
 
@@ -43,7 +50,8 @@ void GifReader::SkipSubBlocks() {
 
 // ---- LZW ------------------------------------------------------------------------
 
-bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uint8_t* Indexes) {
+bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uint8_t* Indexes,
+                  std::size_t Capacity) {
     const int m = R.Byte();
     if (m < 0) return false;  // the data ends here: the frame stays blank
     if (m < 1 || m > 11) throw GifDataError();
@@ -79,28 +87,34 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
         first[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
     }
 
-    const std::size_t total = static_cast<std::size_t>(std::max(Width, 0)) * static_cast<std::size_t>(std::max(Height, 0));
-    // Pixels arrive in stream order; interlaced rows are put in place afterwards.
+    const std::size_t w = static_cast<std::size_t>(std::max(Width, 0));
+    const std::size_t total = w * static_cast<std::size_t>(std::max(Height, 0));
+    if (Capacity == 0 || Capacity > total) Capacity = total;
+    // Pixels arrive in stream order; interlaced rows are put in place
+    // afterwards. The stream buffer holds no more rows than the data can fill.
     std::vector<std::uint8_t> stream;
     std::uint8_t* out = Indexes;
+    std::size_t room = Capacity;  // pixels `out` can take
     if (Interlaced && total > 0) {
-        stream.assign(total, 0);
+        const std::size_t reach = std::min(total, GifLzwMaxPixels(dataBits / 8));
+        room = std::min(total, (reach + w - 1) / w * w);
+        stream.assign(room, 0);
         out = stream.data();
     }
     std::size_t pos = 0;
     const std::uint8_t* bytes = data.data();
     std::size_t bitPos = 0;
 
-    // Writes the string of `code` (plus `extra` when >= 0) at pos, cut at the end of the picture.
+    // Writes the string of `code` (plus `extra` when >= 0) at pos, cut at the end of `out`.
     auto emit = [&](int code, int extra) {
         const std::size_t len = length[static_cast<std::size_t>(code)] + (extra >= 0 ? 1 : 0);
         std::size_t end = pos + len;
         if (extra >= 0) {
-            if (end - 1 < total) out[end - 1] = static_cast<std::uint8_t>(extra);
+            if (end - 1 < room) out[end - 1] = static_cast<std::uint8_t>(extra);
             --end;
         }
         int cur = code;
-        if (end <= total) {
+        if (end <= room) {
             std::uint8_t* p = out + end;
             while (cur >= firstFree) {
                 *--p = suffix[static_cast<std::size_t>(cur)];
@@ -111,15 +125,16 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
             std::size_t i = end;
             while (cur >= firstFree) {
                 --i;
-                if (i < total) out[i] = suffix[static_cast<std::size_t>(cur)];
+                if (i < room) out[i] = suffix[static_cast<std::size_t>(cur)];
                 cur = prefix[static_cast<std::size_t>(cur)];
             }
             --i;
-            if (i < total) out[i] = static_cast<std::uint8_t>(cur);
+            if (i < room) out[i] = static_cast<std::uint8_t>(cur);
         }
         pos += len;
     };
 
+    bool bad = false;  // a code no encoder writes: keep what came before it
     while (pos < total) {
         if (bitPos + static_cast<std::size_t>(width) > dataBits) break;  // end of the data
         std::uint32_t word;
@@ -137,8 +152,12 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
         if (code == endCode) break;
         if (prev < 0) {
             // First code after a clear: a plain pixel value.
-            if (code >= clearCode) throw GifDataError();
-            out[pos++] = static_cast<std::uint8_t>(code);
+            if (code >= clearCode) {
+                bad = true;
+                break;
+            }
+            if (pos < room) out[pos] = static_cast<std::uint8_t>(code);
+            ++pos;
             prev = code;
             continue;
         }
@@ -151,7 +170,8 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
             firstByte = first[static_cast<std::size_t>(prev)];
             emit(prev, firstByte);
         } else {
-            throw GifDataError();
+            bad = true;
+            break;
         }
         if (next < kTableSize) {
             const std::size_t n = static_cast<std::size_t>(next);
@@ -172,12 +192,14 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
     if (Interlaced && total > 0) {
         static constexpr int kPassStart[4] = {0, 4, 2, 1};
         static constexpr int kPassStep[4] = {8, 8, 4, 2};
-        const std::size_t w = static_cast<std::size_t>(Width);
+        const std::size_t rows = w ? room / w : 0;
         std::size_t row = 0;
-        for (int pass = 0; pass < 4; ++pass)
-            for (int y = kPassStart[pass]; y < Height; y += kPassStep[pass], ++row)
-                std::memcpy(Indexes + static_cast<std::size_t>(y) * w, stream.data() + row * w, w);
+        for (int pass = 0; pass < 4 && row < rows; ++pass)
+            for (int y = kPassStart[pass]; y < Height && row < rows; y += kPassStep[pass], ++row)
+                if ((static_cast<std::size_t>(y) + 1) * w <= Capacity)
+                    std::memcpy(Indexes + static_cast<std::size_t>(y) * w, stream.data() + row * w, w);
     }
+    if (bad) throw GifDataError(std::min(pos, total));
     return true;
 }
 

@@ -22,18 +22,28 @@ struct GifReader {
     void SkipSubBlocks();
 };
 
-// A code stream that no encoder can have written.
+// A code stream that no encoder can have written. `Decoded` counts the
+// pixels written before the bad code; they are in place in the picture.
 class GifDataError : public std::runtime_error {
 public:
-    GifDataError();
+    explicit GifDataError(std::size_t ADecoded = 0);
+    std::size_t Decoded;
 };
 
+// The most pixels a code stream of `DataBytes` bytes can give: codes are at
+// least 2 bits wide, and the n-th code after a clear expands to at most n
+// pixels (4096 at most), so a short stream cannot fill a large frame.
+std::size_t GifLzwMaxPixels(std::size_t DataBytes);
+
 // Decodes one frame's data at R (the minimum code size byte, then the data
-// sub-blocks) into `Indexes`, which holds Width x Height bytes, rows
-// top-down; interlaced rows are put in place. Data that ends early leaves
-// the rest of the picture as it was, and codes past the last pixel are
-// dropped. False when the data ends before the code size byte (nothing
-// written); GifDataError for an impossible code or code size.
-bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uint8_t* Indexes);
+// sub-blocks) into `Indexes`, rows top-down; interlaced rows are put in
+// place. `Indexes` holds `Capacity` bytes (Width x Height when 0): only the
+// rows that fit are kept, for a truncated frame whose data cannot reach the
+// rest. Data that ends early leaves the rest of the picture as it was, and
+// codes past the last pixel are dropped. False when the data ends before
+// the code size byte (nothing written); GifDataError for an impossible code
+// or code size.
+bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uint8_t* Indexes,
+                  std::size_t Capacity = 0);
 
 }  // namespace htmlview

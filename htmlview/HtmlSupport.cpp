@@ -26,7 +26,8 @@ using namespace gui;
 TMapItem::TMapItem() = default;
 
 TMapItem::~TMapItem() {
-    for (int i = 0; i < Areas.Count(); ++i) DeleteObject(static_cast<HRGN>(Areas.Objects(i)));
+    for (int i = 0; i < Areas.Count(); ++i)
+        if (Areas.Objects(i)) DeleteObject(static_cast<HRGN>(Areas.Objects(i)));
 }
 
 void TMapItem::AddArea(const TAreaAttributes& A) {
@@ -38,22 +39,31 @@ void TMapItem::AddArea(const TAreaAttributes& A) {
     // them small also keeps the region code clear of overflowing polygons.
     std::vector<int> n = ParseCoords(A.Coords);
     for (int& v : n) v = std::clamp(v, -32767, 32767);
+    // Circles and polygons get no region: a zig-zag of a hundred vertices
+    // takes the region code seconds and gigabytes, a huge circle half a
+    // second; the point tests cost a few compares per vertex.
     HRGN rgn = nullptr;
+    TAreaShape area;
     if (shape == "circ") {
         if (n.size() < 3) return;
-        rgn = CreateEllipticRgn(n[0] - n[2], n[1] - n[2], n[0] + n[2] + 1, n[1] + n[2] + 1);
+        area.Kind = TAreaShape::Ellipse;
+        area.Left = n[0] - n[2];
+        area.Top = n[1] - n[2];
+        area.Right = n[0] + n[2] + 1;
+        area.Bottom = n[1] + n[2] + 1;
     } else if (shape == "poly") {
         if (n.size() < 6) return;
-        std::vector<POINT> pts;
-        for (std::size_t i = 0; i + 1 < n.size(); i += 2) pts.push_back(Point(n[i], n[i + 1]));
-        rgn = CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), WINDING);
+        area.Kind = TAreaShape::Polygon;
+        area.Points.reserve(n.size() / 2);
+        for (std::size_t i = 0; i + 1 < n.size(); i += 2) area.Points.push_back(Point(n[i], n[i + 1]));
     } else {
         if (n.size() < 4) return;
         rgn = CreateRectRgn(n[0], n[1], n[2] + 1, n[3] + 1);
+        if (!rgn) return;
     }
-    if (!rgn) return;
     Areas.AddObject(href, rgn);
     AreaTargets.Add(A.Target);
+    AreaShapes.push_back(std::move(area));
 }
 
 void TMapItem::AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy) {
@@ -76,7 +86,16 @@ void TMapItem::AddArea(const TAttributeList& Attrs, const TAreaSymbols& Sy) {
 
 std::unique_ptr<TUrlTarget> TMapItem::GetURL(int X, int Y) const {
     for (int i = 0; i < Areas.Count(); ++i) {
-        if (PtInRegion(static_cast<HRGN>(Areas.Objects(i)), X, Y)) {
+        const TAreaShape& a = AreaShapes[static_cast<std::size_t>(i)];
+        bool in = false;
+        switch (a.Kind) {
+            case TAreaShape::Region: in = PtInRegion(static_cast<HRGN>(Areas.Objects(i)), X, Y) != 0; break;
+            case TAreaShape::Polygon:
+                in = PtInPolygon(a.Points.data(), static_cast<int>(a.Points.size()), true, X, Y);
+                break;
+            case TAreaShape::Ellipse: in = PtInEllipse(a.Left, a.Top, a.Right, a.Bottom, X, Y); break;
+        }
+        if (in) {
             if (Areas.Strings(i).empty()) return nullptr;
             return std::make_unique<TUrlTarget>(Areas.Strings(i), AreaTargets.Strings(i));
         }

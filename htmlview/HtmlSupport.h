@@ -91,6 +91,18 @@ public:
 // COORDS split into numbers (at most 301); bad numbers count as 0.
 std::vector<int> ParseCoords(const String& Coords);
 
+// Whether (X, Y) lies in the polygon region of `Points` with the winding (or
+// else the even-odd) fill, by the rules of a polygon region: a pixel is in
+// when it lies on or right of an edge crossing its row and left of the
+// closing one, rows from an edge's top up to, not including, its bottom.
+// Time linear in the vertex count and no allocation, however the polygon
+// zig-zags (building its region can take seconds).
+bool PtInPolygon(const gui::POINT* Points, int Count, bool Winding, int X, int Y);
+// Whether (X, Y) lies in the elliptic region of the box (Left, Top) to
+// (Right, Bottom), row by row as that region is built, in constant time:
+// a circle of radius 30,000 takes the region code half a second.
+bool PtInEllipse(int Left, int Top, int Right, int Bottom, int X, int Y);
+
 // The attribute values of one AREA tag, as the tokenizer delivers them.
 struct TAreaAttributes {
     std::optional<String> Href;
@@ -116,8 +128,16 @@ public:
     std::unique_ptr<TUrlTarget> GetURL(int X, int Y) const;
 
     String MapName;
-    gui::TStringList Areas;        // HREF values; objects are region handles
+    gui::TStringList Areas;        // HREF values; objects are region handles (rectangles only)
     gui::TStringList AreaTargets;  // one TARGET per area
+    // One per area. Polygons and circles are tested directly, without a
+    // region: hostile COORDS make their regions slow and huge.
+    struct TAreaShape {
+        enum TKind { Region, Polygon, Ellipse } Kind = Region;
+        std::vector<gui::POINT> Points;  // a polygon's vertices
+        int Left = 0, Top = 0, Right = 0, Bottom = 0;  // an ellipse's box
+    };
+    std::vector<TAreaShape> AreaShapes;
 };
 
 // ---- Indents ------------------------------------------------------------------------
@@ -211,8 +231,17 @@ bool GetGIFTransparentColor(const std::uint8_t* Data, std::size_t Size, gui::TCo
 
 // Removes characters with codes 32 or lower from both ends.
 String Trim(const String& S);
-// A name in URL form ("file:///c|/dir/a%20b.htm") as a file name ("c:\dir\a b.htm").
+// The host's folder separator, which link names are converted to.
+#ifdef _WIN32
+constexpr char PathDelim = '\\';
+#else
+constexpr char PathDelim = '/';
+#endif
+// A name in URL form ("file:///c|/dir/a%20b.htm") as a file name with the
+// host's separator ("c:/dir/a b.htm" here). Linear in the name's length.
 String HTMLToDos(const String& FName);
+// The same; a name that then begins with the separator is taken from the
+// server root.
 String HTMLServerToDos(const String& FName, const String& ServerRoot);
 
 // The 256 entries of the shared palette built over the system's entries:

@@ -5,6 +5,7 @@
 // engine.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -121,6 +122,46 @@ std::vector<int> ParseCoords(const String& Coords) {
         while (pos < s.size() && (s[pos] == ',' || s[pos] == ' ')) ++pos;
     }
     return out;
+}
+
+bool PtInPolygon(const POINT* Points, int Count, bool Winding, int X, int Y) {
+    if (!Points || Count < 3) return false;
+    // Walk the edges that cross row Y; count those whose crossing lies at or
+    // left of X, with their direction for the winding rule. An edge covers
+    // the rows from its upper end to just above its lower end, and crosses
+    // a row at the exact x rounded up, so left edges are in, right ones out.
+    int wind = 0;
+    for (int i = 0; i < Count; ++i) {
+        const POINT& a = Points[i];
+        const POINT& b = Points[i + 1 < Count ? i + 1 : 0];
+        if (a.Y == b.Y) continue;
+        const POINT& top = a.Y < b.Y ? a : b;
+        const POINT& bottom = a.Y < b.Y ? b : a;
+        if (Y < top.Y || Y >= bottom.Y) continue;
+        const long long dy = static_cast<long long>(bottom.Y) - top.Y;
+        const long long num = (static_cast<long long>(Y) - top.Y) * (static_cast<long long>(bottom.X) - top.X);
+        // ceil(num / dy) for dy > 0
+        const long long step = num >= 0 ? (num + dy - 1) / dy : -((-num) / dy);
+        if (top.X + step <= X) wind += a.Y < b.Y ? 1 : -1;
+    }
+    return Winding ? wind != 0 : (wind & 1) != 0;
+}
+
+bool PtInEllipse(int Left, int Top, int Right, int Bottom, int X, int Y) {
+    if (Right < Left) std::swap(Left, Right);
+    if (Bottom < Top) std::swap(Top, Bottom);
+    const int w = Right - Left, h = Bottom - Top;
+    if (w <= 0 || h <= 0 || Y < Top || Y > Bottom - 1) return false;
+    // The row's span, computed exactly as the region's rows are.
+    const double cx = Left + w / 2.0, cy = Top + h / 2.0;
+    const double a = w / 2.0, b = h / 2.0;
+    const double dy = (Y + 0.5 - cy) / b;
+    const double q = 1.0 - dy * dy;
+    if (q < 0) return false;
+    const double half = a * std::sqrt(q);
+    const int x0 = std::max(static_cast<int>(std::ceil(cx - half - 0.5)), Left);
+    const int x1 = std::min(static_cast<int>(std::floor(cx + half - 0.5)), Right - 1);
+    return x0 <= X && X <= x1;
 }
 
 // ---- Indents ------------------------------------------------------------------------
@@ -369,25 +410,42 @@ std::size_t FindNoCase(const String& s, const char* what) {
 }  // namespace
 
 String HTMLToDos(const String& FName) {
-    String s = FName;
+    // Escapes are decoded in one pass. A "%" that an escape produces is
+    // itself the next escape's start ("%2541" gives "A"), so it is put back
+    // into the input rather than copied out.
+    String in = FName;
+    String s;
+    s.reserve(in.size());
+    std::size_t i = 0;
     for (;;) {
-        const std::size_t i = s.find('%');
-        if (i == String::npos || i == 0 || i + 2 >= s.size()) break;
-        const int hi = HexValue(s[i + 1]);
-        const int lo = HexValue(s[i + 2]);
+        const std::size_t p = in.find('%', i);
+        if (p == String::npos) break;
+        s.append(in, i, p - i);
+        i = p;
+        if (s.empty() || p + 2 >= in.size()) break;
+        const int hi = HexValue(in[p + 1]);
+        const int lo = HexValue(in[p + 2]);
         if (hi < 0 || lo < 0) break;
-        s.replace(i, 3, 1, static_cast<char>(hi * 16 + lo));
+        const char c = static_cast<char>(hi * 16 + lo);
+        if (c == '%') {
+            in[p + 2] = '%';
+            i = p + 2;
+        } else {
+            s.push_back(c);
+            i = p + 3;
+        }
     }
+    s.append(in, i, String::npos);
     if (s.find('/') != String::npos) {
-        std::size_t i = FindNoCase(s, "file:///");
-        if (i != String::npos) {
-            s.erase(i, 8);
-        } else if ((i = FindNoCase(s, "file://")) != String::npos) {
-            s.erase(i, 7);
+        std::size_t k = FindNoCase(s, "file:///");
+        if (k != String::npos) {
+            s.erase(k, 8);
+        } else if ((k = FindNoCase(s, "file://")) != String::npos) {
+            s.erase(k, 7);
         }
         for (char& c : s) {
             if (c == '|') c = ':';
-            if (c == '/') c = '\\';
+            if (c == '/') c = PathDelim;
         }
     }
     return s;
@@ -395,7 +453,7 @@ String HTMLToDos(const String& FName) {
 
 String HTMLServerToDos(const String& FName, const String& ServerRoot) {
     String s = HTMLToDos(FName);
-    if (!ServerRoot.empty() && !s.empty() && s[0] == '\\') s = ServerRoot + s;
+    if (!ServerRoot.empty() && !s.empty() && s[0] == PathDelim) s = ServerRoot + s;
     return s;
 }
 

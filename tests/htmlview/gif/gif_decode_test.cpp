@@ -1,10 +1,12 @@
 // GIF decoding and composition against pictures with known pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "content/pictures/Codecs.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/common/GifWriter.h"
 
@@ -341,7 +343,21 @@ TEST(GifParse, InvalidCodesAndSizesAreRefused) {
     w.Put(7, 3);
     w.Put(5, 3);
     w.Flush();
-    EXPECT_FALSE(Load(withData(2, w.bytes))) << "a code beyond the next free one is corrupt";
+    {
+        // A code beyond the next free one is corrupt: the pixel before it
+        // is shown, the rest of the frame stays blank.
+        auto damaged = Load(withData(2, w.bytes));
+        ASSERT_TRUE(damaged);
+        EXPECT_TRUE(damaged->Frame(1)->Damaged);
+        std::vector<std::uint8_t> px(16, 0);
+        px[0] = 1;
+        EXPECT_EQ(damaged->Frame(1)->Indexes, px);
+    }
+    testgif::BitWriter first;  // corrupt before any pixel: nothing to show
+    first.Put(4, 3);
+    first.Put(7, 3);
+    first.Flush();
+    EXPECT_FALSE(Load(withData(2, first.bytes)));
     // The next free code itself (6) repeats the previous string's first byte.
     testgif::BitWriter ok;
     ok.Put(4, 3);
@@ -384,6 +400,180 @@ TEST(GifParse, PixelBudgetBoundsTheFileAsAWhole) {
     auto scan = Load(b, true);
     ASSERT_TRUE(scan);
     EXPECT_EQ(scan->FrameCount(), frames);
+}
+
+namespace {
+
+// A GIF header with a 4-colour global table and a screen of w x h.
+std::vector<std::uint8_t> Header(int w, int h) {
+    Gif g;
+    g.width = w;
+    g.height = h;
+    g.globalTable = Grey(4);
+    g.trailer = false;
+    return g.Encode();
+}
+
+// An image block of w x h at (0, 0), code size 2, over the given data.
+void PutImage(std::vector<std::uint8_t>& f, int w, int h, const std::vector<std::uint8_t>& data,
+              bool interlaced = false) {
+    f.push_back(0x2C);
+    testgif::PutWord(f, 0);
+    testgif::PutWord(f, 0);
+    testgif::PutWord(f, w);
+    testgif::PutWord(f, h);
+    f.push_back(interlaced ? 0x40 : 0);
+    f.push_back(2);
+    testgif::PutSubBlocks(f, data);
+}
+
+}  // namespace
+
+TEST(GifDamage, FramesBeforeABadCodeAreKeptAndTheDamagedOneShowsWhatItDecoded) {
+    // 20 frames of 4x4; frame 16 holds 5 good pixels, then a code that is
+    // not yet defined.
+    Gif g;
+    g.width = 4;
+    g.height = 4;
+    g.globalTable = Grey(4);
+    g.trailer = false;
+    for (int i = 0; i < 15; ++i) g.frames.push_back(Full(4, 4, RandomPixels(4, 4, 4, 100u + i)));
+    std::vector<std::uint8_t> b = g.Encode();
+    testgif::BitWriter w;
+    w.Put(4, 3);  // clear
+    w.Put(3, 3);  // 3
+    w.Put(2, 3);  // 2; 6 = "3 2"
+    w.Put(6, 3);  // "3 2"; 7 = "2 3", the width grows to 4
+    w.Put(1, 4);  // 1
+    w.Put(12, 4);  // far beyond the next free code (9)
+    w.Put(1, 4);
+    w.Flush();
+    PutImage(b, 4, 4, w.bytes);
+    Gif rest = g;
+    rest.frames.assign(4, Full(4, 4, std::vector<std::uint8_t>(16, 2)));
+    rest.trailer = true;
+    const std::vector<std::uint8_t> tail = rest.Encode();
+    b.insert(b.end(), tail.begin() + 25, tail.end());  // after the header and table
+
+    auto img = Load(b);
+    ASSERT_TRUE(img) << "not all lost";
+    ASSERT_EQ(img->FrameCount(), 16);
+    EXPECT_TRUE(img->Animated());
+    for (int i = 0; i < 15; ++i) {
+        EXPECT_FALSE(img->Frame(i + 1)->Damaged);
+        ExpectFramePixels(img->Frame(i + 1), RandomPixels(4, 4, 4, 100u + static_cast<unsigned>(i)), Grey(4));
+    }
+    const TgfFrame* f = img->Frame(16);
+    EXPECT_TRUE(f->Damaged);
+    EXPECT_EQ(f->Indexes, (std::vector<std::uint8_t>{3, 2, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    // The loaders keep it too, and step through the 16 frames.
+    bool single = true;
+    auto loaded = GIFFromBytes(b.data(), b.size(), single, 24, nullptr, 0);
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(single);
+    EXPECT_EQ(loaded->FrameCount(), 16);
+    loaded->SetCurrentFrame(16);
+    EXPECT_EQ(loaded->CompositeImage()[0], Px(Grey(4)[3]));
+
+    // A bad code before any pixel of frame 2 (or a bad code size): frame 1 stays.
+    const std::vector<std::uint8_t> clearThen7 = {0x3C};
+    for (const std::vector<std::uint8_t>& data : {clearThen7, std::vector<std::uint8_t>{}}) {
+        Gif one = g;
+        one.frames.resize(1);
+        std::vector<std::uint8_t> two = one.Encode();
+        PutImage(two, 4, 4, data);
+        if (data.empty()) two[two.size() - 2] = 12;  // the code size byte
+        two.push_back(0x3B);
+        auto kept = Load(two);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->FrameCount(), 1);
+        EXPECT_FALSE(kept->Animated());
+    }
+
+    // An interlaced frame: the rows decoded before the bad code are in place.
+    std::vector<std::uint8_t> il = Header(2, 8);
+    testgif::BitWriter iw;
+    iw.Put(4, 3);
+    iw.Put(1, 3);
+    iw.Put(1, 3);  // row 0 = "1 1"; 6 = "1 1"
+    iw.Put(6, 3);  // row 4 = "1 1"
+    iw.Put(15, 4);
+    iw.Flush();
+    PutImage(il, 2, 8, iw.bytes, true);
+    il.push_back(0x3B);
+    auto inter = Load(il);
+    ASSERT_TRUE(inter);
+    std::vector<std::uint8_t> rows(16, 0);
+    rows[0] = rows[1] = rows[8] = rows[9] = 1;
+    EXPECT_EQ(inter->Frame(1)->Indexes, rows);
+    EXPECT_FALSE(inter->Animated());
+}
+
+TEST(GifBudget, TheFrameStackIsBoundedBeforeAnythingIsAllocated) {
+    EXPECT_EQ(MaxGifPixelBudget, 16LL * 1024 * 1024);
+    // Two frames of 4096 x 2049: each allowed alone, together over budget.
+    std::vector<std::uint8_t> b = Header(0, 0);
+    for (int i = 0; i < 2; ++i) {
+        testgif::BitWriter w;
+        w.Put(4, 3);
+        w.Put(1, 3);
+        w.Put(5, 3);  // end
+        w.Flush();
+        PutImage(b, 4096, 2049, w.bytes);
+    }
+    b.push_back(0x3B);
+    auto scan = Load(b, true);
+    ASSERT_TRUE(scan);
+    EXPECT_EQ(scan->StackPixels(), 2LL * 4096 * 2049);
+    TGIFImage img;
+    EXPECT_FALSE(img.LoadFromBytes(b.data(), b.size()));
+    EXPECT_NE(img.LastError().find("16777216"), std::string::npos) << img.LastError();
+    bool single = false;
+    EXPECT_EQ(GIFFromBytes(b.data(), b.size(), single, 24, nullptr, 0), nullptr);
+    // Exactly the budget is fine.
+    std::vector<std::uint8_t> one = Header(0, 0);
+    testgif::BitWriter w;
+    w.Put(4, 3);
+    w.Put(1, 3);
+    w.Flush();
+    PutImage(one, 4096, 4096, w.bytes);
+    one.push_back(0x3B);
+    EXPECT_TRUE(Load(one));
+}
+
+TEST(GifBudget, ShortDataNeverClaimsTheWholeFrame) {
+    // A tiny file declaring a 4096 x 4096 frame: only the rows its few codes
+    // can reach are allocated, and what they hold is decoded as before.
+    std::vector<std::uint8_t> b = Header(0, 0);
+    PutImage(b, 4096, 4096, content::pic::LzwEncode(std::vector<std::uint8_t>(20, 2), 2));
+    b.push_back(0x3B);
+    ASSERT_LT(b.size(), 112u);
+    auto img = Load(b);
+    ASSERT_TRUE(img);
+    const TgfFrame* f = img->Frame(1);
+    EXPECT_EQ(f->Width, 4096);
+    EXPECT_LT(f->Height, 4) << "20 pixels and the codes after them";
+    EXPECT_EQ(f->DeclaredHeight, 4096);
+    ASSERT_EQ(f->Indexes.size(), 4096u * static_cast<std::size_t>(f->Height));
+    EXPECT_EQ(std::count(f->Indexes.begin(), f->Indexes.end(), 2), 20);
+    EXPECT_EQ(img->CompositeImage().size(), f->Indexes.size());
+    // Interlaced: the first pass's rows are spread over the frame; the rows
+    // kept reach the lowest one the data can fill.
+    std::vector<std::uint8_t> il = Header(0, 0);
+    // 24 pixels: the rows 0, 8 and 16 of width 8
+    PutImage(il, 8, 4000, content::pic::LzwEncode(std::vector<std::uint8_t>(24, 3), 2), true);
+    il.push_back(0x3B);
+    auto inter = Load(il);
+    ASSERT_TRUE(inter);
+    const TgfFrame* g = inter->Frame(1);
+    EXPECT_LT(g->Height, 4000);
+    EXPECT_GE(g->Height, 17);
+    for (int y : {0, 8, 16})
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(g->Indexes[static_cast<std::size_t>(y * 8 + x)], 3) << y;
+    EXPECT_EQ(g->Indexes[8 * 4], 0) << "row 4 comes in the second pass";
+    // The bound holds for any data: n bytes never give more than it says.
+    EXPECT_EQ(GifLzwMaxPixels(0), 0u);
+    EXPECT_EQ(GifLzwMaxPixels(1), 10u);  // four 2-bit codes: 1 + 2 + 3 + 4
 }
 
 TEST(GifAnimation, LoopCountSpeedAndDelays) {

@@ -118,3 +118,33 @@ TEST(GifLzw, ImpossibleStreamsAreRefused) {
     GifReader r{undefined.data(), undefined.size(), 0};
     EXPECT_THROW(DecodeGifLzw(r, 2, 2, false, px.data()), GifDataError);
 }
+
+TEST(GifLzw, ABadCodeReportsThePixelsDecodedBeforeIt) {
+    // 3-bit codes, least significant bit first: clear (4), 3, then 7 while
+    // the next free code is 6.
+    const Bytes data{2, 2, 0xDC, 0x01, 0};
+    Bytes px(4, 0x55);
+    GifReader r{data.data(), data.size(), 0};
+    try {
+        DecodeGifLzw(r, 2, 2, false, px.data());
+        ADD_FAILURE() << "no error";
+    } catch (const GifDataError& e) {
+        EXPECT_EQ(e.Decoded, 1u);
+        EXPECT_EQ(px, (Bytes{3, 0x55, 0x55, 0x55})) << "the pixel before the bad code is in place";
+    }
+}
+
+TEST(GifLzw, CapacityKeepsOnlyTheRowsThatFit) {
+    const Bytes picture = Pattern(30, 4, 5);
+    const Bytes data = FrameData(content::pic::LzwEncode(picture, 2), 2);
+    for (bool interlaced : {false, true}) {
+        Bytes full(30, 0);
+        GifReader a{data.data(), data.size(), 0};
+        EXPECT_TRUE(DecodeGifLzw(a, 6, 5, interlaced, full.data()));
+        Bytes part(12 + 1, 0x77);  // two rows, and a guard byte
+        GifReader b{data.data(), data.size(), 0};
+        EXPECT_TRUE(DecodeGifLzw(b, 6, 5, interlaced, part.data(), 12));
+        EXPECT_EQ(Bytes(part.begin(), part.begin() + 12), Bytes(full.begin(), full.begin() + 12)) << interlaced;
+        EXPECT_EQ(part[12], 0x77);
+    }
+}

@@ -2,7 +2,10 @@
 // bitmaps, image maps and GIF drawing, over the drawing layer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -462,4 +465,55 @@ TEST(DrawingHelpers, WrappedTextStaysInItsBox) {
     EXPECT_GT(GetXExtent(dc, "abc", 2), 0);
     EXPECT_LT(GetXExtent(dc, "abc", 2), GetXExtent(dc, "abc", 3));
     EXPECT_EQ(GetXExtent(dc, "abc", 9), GetXExtent(dc, "abc", 3));
+}
+
+// Inputs the fuzz targets found, replayed through the picture loader.
+TEST(FuzzFindings, FarOffsetFrameLoadsInBoundedTime) {
+    // 117 bytes: a 2048-pixel-wide frame placed 1536 rows down, so frame 1's
+    // picture is 2048 x 1537 (3 Mpx). It took the instrumented fuzz build
+    // over 10 s; the loader must stay linear in the picture's pixels.
+    const char* root = std::getenv("KORVANE_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    std::ifstream in(std::string(root) + "/tests/htmlview/pictures/fuzz-inputs/timeout-gif-far-offset-frame.gif",
+                     std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 117u);
+    const auto context = THtmlContext::Acquire();
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<TBitmap> bmp = GetBitmapFromBytes(bytes.data(), bytes.size(), true);
+    ASSERT_TRUE(bmp);
+    EXPECT_EQ(bmp->Width(), 2048);
+    EXPECT_EQ(bmp->Height(), 1537);
+    std::unique_ptr<TBitmap> mask = GetImageMask(bmp.get(), false, 0);
+    EXPECT_TRUE(mask);
+    TMemoryStream stream;
+    stream.Write(bytes.data(), static_cast<int>(bytes.size()));
+    int kind = 1;
+    (void)GetImageAndMaskFromStream(&stream, kind);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(ms, 5000);
+}
+
+TEST(FuzzFindings, TinyBmpsDeclaringHugePicturesNeverCrashTheLoader) {
+    // 58 to 78 bytes each, declaring up to 2051 x 11106 pixels; they timed
+    // out the picture-loader fuzz target. Loaded or refused, never a crash.
+    const char* root = std::getenv("KORVANE_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    const auto context = THtmlContext::Acquire();
+    int files = 0;
+    for (int i = 1; i <= 9; ++i) {
+        std::ifstream in(std::string(root) + "/tests/htmlview/pictures/fuzz-inputs/huge-bmp-" + std::to_string(i) +
+                             ".bmp",
+                         std::ios::binary);
+        if (!in) continue;
+        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_LT(bytes.size(), 100u);
+        ++files;
+        std::unique_ptr<TBitmap> bmp = GetBitmapFromBytes(bytes.data(), bytes.size(), true);
+        if (bmp) {
+            EXPECT_GT(static_cast<long long>(bmp->Width()) * bmp->Height(), 0) << i;
+        }
+    }
+    EXPECT_EQ(files, 9);
 }

@@ -1,7 +1,9 @@
 // The support unit's lists, indent tracker, cache life rules and name handling.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "htmlview/HtmlSupport.h"
@@ -279,16 +281,76 @@ TEST(ImageType, GifTransparentColourNeedsA89aControlBlockAfterTheTable) {
 }
 
 TEST(Names, UrlFormToFileName) {
-    EXPECT_EQ(HTMLToDos("file:///c|/music/bio.htm"), "c:\\music\\bio.htm");
-    EXPECT_EQ(HTMLToDos("FILE://d|/x/y.gif"), "d:\\x\\y.gif");
+    // Links name files with the host's separator, so sub-folders open.
+    EXPECT_EQ(HTMLToDos("file:///c|/music/bio.htm"), "c:/music/bio.htm");
+    EXPECT_EQ(HTMLToDos("FILE://d|/x/y.gif"), "d:/x/y.gif");
+    EXPECT_EQ(HTMLToDos("pages/sub/a.htm"), "pages/sub/a.htm");
     EXPECT_EQ(HTMLToDos("my%20page.htm"), "my page.htm");
     EXPECT_EQ(HTMLToDos("%20start.htm"), "%20start.htm") << "a % at the start is kept";
     EXPECT_EQ(HTMLToDos("a%zz%20b"), "a%zz%20b") << "a bad pair stops the decoding";
     EXPECT_EQ(HTMLToDos("ab%2"), "ab%2");
+    EXPECT_EQ(HTMLToDos("a%2541"), "aA") << "a decoded % starts the next escape";
+    EXPECT_EQ(HTMLToDos("%2541"), "%2541");
     EXPECT_EQ(HTMLToDos("plain.htm"), "plain.htm");
-    EXPECT_EQ(HTMLServerToDos("/docs/a.htm", "c:\\root"), "c:\\root\\docs\\a.htm");
-    EXPECT_EQ(HTMLServerToDos("docs/a.htm", "c:\\root"), "docs\\a.htm");
+    EXPECT_EQ(HTMLServerToDos("/docs/a.htm", "/srv/root"), "/srv/root/docs/a.htm");
+    EXPECT_EQ(HTMLServerToDos("docs/a.htm", "/srv/root"), "docs/a.htm");
     EXPECT_EQ(Trim(String("\t\r\n a b \x01")), "a b");
+}
+
+namespace {
+// The conversion done the slow, literal way: look for the first "%" again
+// after every replacement.
+String LiteralHTMLToDos(String s) {
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    for (;;) {
+        const std::size_t i = s.find('%');
+        if (i == String::npos || i == 0 || i + 2 >= s.size()) break;
+        const int hi = hex(s[i + 1]), lo = hex(s[i + 2]);
+        if (hi < 0 || lo < 0) break;
+        s.replace(i, 3, 1, static_cast<char>(hi * 16 + lo));
+    }
+    if (s.find('/') != String::npos) {
+        String lower = s;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::size_t k = lower.find("file:///");
+        if (k != String::npos)
+            s.erase(k, 8);
+        else if ((k = lower.find("file://")) != String::npos)
+            s.erase(k, 7);
+        for (char& c : s)
+            if (c == '|') c = ':';
+    }
+    return s;
+}
+}  // namespace
+
+TEST(Names, UrlConversionIsLinearAndAgreesWithTheLiteralRules) {
+    std::mt19937 rng(7);
+    const char alphabet[] = "%%%2541aF/|:xfile";
+    for (int n = 0; n < 3000; ++n) {
+        String s;
+        const int len = static_cast<int>(rng() % 14);
+        for (int i = 0; i < len; ++i) s.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+        if (rng() % 4 == 0) s.insert(rng() % (s.size() + 1), rng() % 2 ? "file:///" : "FILE://");
+        ASSERT_EQ(HTMLToDos(s), LiteralHTMLToDos(s)) << s;
+    }
+    // 300 KB of escapes: the literal way takes seconds, one pass milliseconds.
+    String big = "x";
+    for (int i = 0; i < 100000; ++i) big += "%41";
+    const auto start = std::chrono::steady_clock::now();
+    const String out = HTMLToDos(big);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(out, "x" + String(100000, 'A'));
+    EXPECT_LT(ms.count(), 500);
+    String chain = "x%";  // each "%25" decodes to the "%" of the next escape
+    for (int i = 0; i < 100000; ++i) chain += "25";
+    chain += "41";
+    EXPECT_EQ(HTMLToDos(chain), "xA");
 }
 
 TEST(SharedPalette, CubeAndGreysBetweenTheStaticColours) {
