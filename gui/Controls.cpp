@@ -1059,19 +1059,8 @@ void TCustomControl::Paint() {}
 // ---- Look-ups ------------------------------------------------------------------
 
 TWinControl* FindVCLWindow(const TPoint& Pos) {
-    const auto& tops = detail::TopLevels();
-    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-        TWinControl* top = *it;
-        QWidget* w = detail::WidgetOf(top);
-        if (!w || !w->isVisible() || w->isMinimized()) continue;
-        TPoint local = top->ScreenToClient(Pos);
-        TRect cr = top->ClientRect();
-        if (!PtIn(cr, local.X, local.Y)) continue;
-        QRegion mask = w->mask();
-        if (!mask.isEmpty() && !mask.contains(QPoint(local.X, local.Y))) continue;
-        return detail::WindowAtClientPoint(top, local);
-    }
-    return nullptr;
+    TWinControl* top = detail::TopLevelAt(Pos);
+    return top ? detail::WindowAtClientPoint(top, top->ScreenToClient(Pos)) : nullptr;
 }
 
 TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled) {

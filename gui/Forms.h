@@ -126,6 +126,10 @@ protected:
     void ApplyWindowFlags();
 
 private:
+    friend struct detail::WinAccess;
+    // The window system changed the state; the window already shows it.
+    void WindowStateChangedBySystem(TWindowState v) { FWindowState = v; }
+
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
     TPosition FPosition = poDesigned;

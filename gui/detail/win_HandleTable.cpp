@@ -40,6 +40,7 @@ void ForgetControl(TControl* control) {
     if (rt.focused == control) rt.focused = nullptr;
     if (rt.pressed == control) rt.pressed = nullptr;
     if (rt.moving == control) rt.moving = nullptr;
+    if (rt.pointerTop == control) rt.pointerTop = nullptr;
 }
 
 // ---- Top levels ----------------------------------------------------------------------
@@ -49,10 +50,14 @@ void RegisterTopLevel(TWinControl* control) {
     if (std::find(v.begin(), v.end(), control) == v.end()) v.push_back(control);
 }
 void UnregisterTopLevel(TWinControl* control) {
+    if (RT().pointerTop == control) RT().pointerTop = nullptr;
     auto& v = RT().topLevels;
     v.erase(std::remove(v.begin(), v.end(), control), v.end());
 }
 void RaiseTopLevel(TWinControl* control) {
+    // Another window raised may now lie under the pointer: what the last
+    // pointer input said no longer holds.
+    if (RT().pointerTop != control) RT().pointerTop = nullptr;
     auto& v = RT().topLevels;
     v.erase(std::remove(v.begin(), v.end(), control), v.end());
     v.push_back(control);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gui/Controls.h"
+#include "gui/Forms.h"
 
 namespace gui::detail {
 
@@ -50,6 +51,9 @@ struct WinAccess {
     static void DefWindowProc(TWinControl* c, TMessage& m) { c->DefWindowHandler(m); }
     static LONG_PTR SetWindowLong(TWinControl* c, int index, LONG_PTR v) { return c->SetWindowLongValue(index, v); }
     static LONG_PTR GetWindowLong(TWinControl* c, int index) { return c->GetWindowLongValue(index); }
+    // The window system (a window manager, the user) minimised, maximised or
+    // restored a form.
+    static void WindowStateChanged(TCustomForm* f, TWindowState state);
 };
 
 // Embeds a native Qt widget (edit, list...) filling the control's window:
@@ -83,12 +87,21 @@ TPoint& CursorPos();
 TShiftState& CurrentShift();
 // The deepest visible window of `top` (itself included) at a client point of `top`.
 TWinControl* WindowAtClientPoint(TWinControl* top, TPoint p);
+// The top-level window of ours under a screen point, or null (the desktop, a
+// foreign window, a popup). A window manager restacks windows behind our
+// back, so where the display server knows the stacking it is asked; else the
+// window that last got pointer input at exactly that point (the display server
+// chose it), else the top-level list.
+TWinControl* TopLevelAt(TPoint screen);
 
 // ---- Focus ---------------------------------------------------------------------------
 TWinControl* FocusedControl();
 void SetFocusedControl(TWinControl* control);
 
 // ---- Top-level windows, in z-order (last is topmost) ----------------------------------
+// The order is ours: Show/BringToFront/SendToBack and activation by the
+// window system move a window; a window manager's raise without activation
+// is not seen, so pointer look-ups go through TopLevelAt.
 void RegisterTopLevel(TWinControl* control);
 void UnregisterTopLevel(TWinControl* control);
 void RaiseTopLevel(TWinControl* control);

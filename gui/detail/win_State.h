@@ -27,6 +27,10 @@ struct Runtime {
     TPoint cursor;
     TShiftState shift;
     std::vector<TWinControl*> topLevels;
+    // The top-level window the display server last delivered pointer input
+    // to without a grab, and where the pointer was then.
+    TWinControl* pointerTop = nullptr;
+    TPoint pointerAt;
     TWinControl* moving = nullptr;
     QPoint moveStartCursor;
     QPoint moveStartPos;

@@ -1,5 +1,6 @@
 // The Qt widget behind every windowed control: back buffer, paint, resize,
-// move and close events, posted messages, embedded native widgets.
+// move and close events, window state and activation by the window system,
+// posted messages, embedded native widgets.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPaintEvent>
@@ -51,6 +52,21 @@ bool WinWidget::event(QEvent* e) {
         // The system colours changed: every control of this window hears of it.
         TWinControl* o = owner;
         Guard([o] { o->Perform(CM_SYSCOLORCHANGE, 0, 0); });
+    }
+    if (e->type() == QEvent::WindowStateChange && isWindow()) {
+        // A window manager iconified, maximised or restored the window: the
+        // form's state follows, so its next SetWindowState is not a no-op.
+        if (auto* f = dynamic_cast<TCustomForm*>(owner)) {
+            Qt::WindowStates st = windowState();
+            TWindowState v = (st & Qt::WindowMinimized)   ? wsMinimized
+                             : (st & Qt::WindowMaximized) ? wsMaximized
+                                                          : wsNormal;
+            WinAccess::WindowStateChanged(f, v);
+        }
+    }
+    if (e->type() == QEvent::WindowActivate && isWindow() && owner->Visible()) {
+        // The window system activated (and so raised) this window.
+        RaiseTopLevel(owner);
     }
     if (e->type() == QEvent::Leave) {
         // The pointer left this window: whatever it was over is left too,
@@ -148,6 +164,8 @@ void WinWidget::closeEvent(QCloseEvent* e) {
     HWND h = owner->Handle();
     Guard([&] { SendMessage(h, WM_CLOSE, 0, 0); });
 }
+
+void WinAccess::WindowStateChanged(TCustomForm* f, TWindowState state) { f->WindowStateChangedBySystem(state); }
 
 QWidget* WidgetOf(const TWinControl* control) { return WinAccess::Widget(control); }
 WinWidget* WinWidgetOf(const TWinControl* control) { return WinAccess::Widget(control); }
