@@ -3,6 +3,7 @@
 // nested tables, backgrounds and frames, hit tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -257,6 +258,35 @@ TEST_F(Tables, ASpanningCellWidensTheColumnsItSpans) {
     EXPECT_EQ(t->ColumnWidth(0) + t->ColumnWidth(1), 304);
     EXPECT_EQ(wide->Wd, 304);
     EXPECT_EQ(LineX(b), t->ColumnWidth(0) + 3);
+}
+
+TEST_F(Tables, AHalfColumnInAnAutomaticTableMakesItJustWideEnoughToBeHalf) {
+    NewTable();
+    auto* row = NewRow(owned.get());
+    TSection* a = AddCell(row, "a", {{Sy.Width, "50%"}});
+    TSection* b = AddCell(row, "bbbbbbbbbb");
+    auto* t = Place();
+    LayOutAndPaint(600);
+    // The wider content decides: both halves are as wide as it.
+    const int half = std::max(p.Width("a"), p.Width("bbbbbbbbbb")) + 4;
+    EXPECT_EQ(t->ColumnWidth(0), half);
+    EXPECT_EQ(t->ColumnWidth(1), half);
+    EXPECT_EQ(LineX(a), 3);
+    EXPECT_EQ(LineX(b), half + 3);
+}
+
+TEST_F(Tables, ASpanningPercentageIsSharedByTheColumnsItSpans) {
+    NewTable({{Sy.Width, "500"}});
+    AddCell(NewRow(owned.get()), "x", {{Sy.ColSpan, "2"}, {Sy.Width, "60%"}});
+    auto* r2 = NewRow(owned.get());
+    AddCell(r2, "a");
+    TSection* b = AddCell(r2, "bbbbbbbbbbbb");
+    auto* t = Place();
+    LayOutAndPaint(600);
+    // 30 % each: 149 of the 498 pixels, then the rest shared by percentage.
+    EXPECT_EQ(t->ColumnWidth(0), 249);
+    EXPECT_EQ(t->ColumnWidth(1), 249);
+    EXPECT_EQ(LineX(b), 249 + 3);
 }
 
 // ---- The grid --------------------------------------------------------------------------------
