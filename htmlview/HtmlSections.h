@@ -380,6 +380,9 @@ public:
     TBuildState Build;
     // Called when a section's layout fails (message box by default).
     std::function<void(const String& Message)> OnProcessError;
+    // The viewer's client height less its two margins, for tables with a
+    // percentage height (unset: no percentage height applies).
+    std::function<int()> OnViewHeight;
 
 private:
     std::vector<TImageObj*> AGifList;
