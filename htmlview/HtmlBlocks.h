@@ -15,12 +15,8 @@
 #include <vector>
 
 #include "gui/Classes.h"
+#include "gui/Controls.h"
 #include "htmlview/HtmlSections.h"
-
-namespace gui {
-class TWinControl;
-class TStringList;
-}  // namespace gui
 
 namespace htmlview {
 
@@ -142,7 +138,7 @@ public:
     virtual bool SubmitItem(int Index, String& Text);
     virtual void SizeOnCanvas(gui::TCanvas* Canvas);
 
-    gui::TWinControl* TheControl() const { return FControl; }
+    gui::TWinControl* TheControl() const { return FControl.get(); }
     int Width() const;
     int Height() const;
     // Moves the control to (X, Y) on the panel and shows it.
@@ -172,8 +168,8 @@ protected:
 
 private:
     class TGuard;
-    gui::TWinControl* FControl = nullptr;
-    std::unique_ptr<TGuard> FGuard;  // forgets the control if its parent frees it first
+    std::unique_ptr<gui::TWinControl> FControl;
+    std::unique_ptr<TGuard> FGuard;  // lets go of the control if its parent frees it first
 };
 
 class TEditFormControlObj : public TFormControlObj {

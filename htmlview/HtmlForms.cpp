@@ -108,7 +108,7 @@ public:
     explicit TGuard(TFormControlObj* AObj) : TComponent(nullptr), Obj(AObj) {}
     void Notification(TComponent* AComponent, TOperation Operation) override {
         TComponent::Notification(AComponent, Operation);
-        if (Operation == opRemove && AComponent == Obj->FControl) Obj->FControl = nullptr;
+        if (Operation == opRemove && AComponent == Obj->FControl.get()) (void)Obj->FControl.release();
     }
     TFormControlObj* Obj;
 };
@@ -130,14 +130,12 @@ TFormControlObj::TFormControlObj(TSectionList* ADoc, int APos, const TAttributeL
 TFormControlObj::~TFormControlObj() {
     if (MasterList) MasterList->ForgetControl(this);
     if (FControl) {
-        TWinControl* c = FControl;
-        FGuard->RemoveFreeNotification(c);
-        FControl = nullptr;
-        delete c;
+        FGuard->RemoveFreeNotification(FControl.get());
+        FControl.reset();
     }
 }
 
-TWinControl* TFormControlObj::FocusControl() { return FControl; }
+TWinControl* TFormControlObj::FocusControl() { return FControl.get(); }
 void TFormControlObj::ResetValue() {}
 bool TFormControlObj::SubmitItem(int, String&) { return false; }
 void TFormControlObj::SizeOnCanvas(TCanvas*) {}
@@ -146,7 +144,7 @@ int TFormControlObj::Width() const { return FControl ? FControl->Width() : 0; }
 int TFormControlObj::Height() const { return FControl ? FControl->Height() : 0; }
 
 void TFormControlObj::SetControl(TWinControl* Ctl) {
-    FControl = Ctl;
+    FControl.reset(Ctl);
     FGuard = std::make_unique<TGuard>(this);
     FGuard->FreeNotification(Ctl);
     Ctl->SetVisible(false);
@@ -544,9 +542,12 @@ void TTextAreaFormControlObj::ResetValue() {
 bool TTextAreaFormControlObj::SubmitItem(int Index, String& S) {
     auto* memo = static_cast<TMemo*>(TheControl());
     if (Index != 0 || !memo) return false;
+    // The memo's lines are the hard lines the user typed (wrapping never
+    // splits them), so they are always joined with line breaks: joining
+    // wrapped text without them would glue the user's lines together.
     S = Name + "=";
     for (int i = 0; i < memo->Lines()->Count(); ++i) {
-        if (i > 0 && !Wrap) S += "\r\n";
+        if (i > 0) S += "\r\n";
         S += memo->Lines()->Get(i);
     }
     return true;

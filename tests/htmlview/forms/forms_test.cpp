@@ -165,7 +165,7 @@ TEST_F(Forms, SizesComeFromTheLetterAOnTheCanvas) {
     EXPECT_EQ(e20->Width(), aw * 20 + 5);
     EXPECT_EQ(e20->Height(), 20);
 
-    TFont def;  // the buttons keep the GUI layer's default font
+    // The buttons keep the GUI layer's default font.
     TBitmap b;
     b.SetSize(10, 10);
     b.Canvas()->Font()->Assign(button->TheControl()->Font());
@@ -412,7 +412,8 @@ TEST_F(Forms, TextAreasWrapOnlyForSoftOrHard) {
     EXPECT_FALSE(static_cast<TMemo*>(off->TheControl())->WordWrap());
     EXPECT_EQ(static_cast<TMemo*>(off->TheControl())->ScrollBars(), ssBoth);
     soft->MyForm->SubmitTheForm("");
-    EXPECT_EQ(sent.items, (std::vector<std::string>{"s=abcd", "h=abcd", "o=ab\r\ncd"}));
+    // Wrapping or not, the lines typed stay apart.
+    EXPECT_EQ(sent.items, (std::vector<std::string>{"s=ab\r\ncd", "h=ab\r\ncd", "o=ab\r\ncd"}));
 }
 
 // ---- Image buttons ---------------------------------------------------------------------------
