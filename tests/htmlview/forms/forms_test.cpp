@@ -596,3 +596,41 @@ TEST_F(Forms, APanelFreedFirstLeavesTheControlObjectsHarmless) {
     page->Paint(600);
     page.reset();  // and the document goes without touching them
 }
+
+TEST_F(Forms, TheSectionsControlListAnswersByPosition) {
+    auto s = page->Section();
+    s->AppendText(*Tok("ab"));
+    auto* edit = Input(s.get(), A({}), 2);
+    s->AppendText(*Tok("cd", 3));
+    auto* box = Input(s.get(), A({{Sy.Type, "checkbox"}}), 5);
+    auto* sec = page->Add(std::move(s));
+    page->LayOut(600);
+    const TFormControlList& list = *sec->FormControls;
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.FindControl(2), edit);
+    EXPECT_EQ(list.FindControl(5), box);
+    EXPECT_EQ(list.FindControl(3), nullptr);
+    bool baseline = true;
+    EXPECT_EQ(list.GetHeightAt(2, baseline), 20);
+    EXPECT_FALSE(baseline);
+    EXPECT_EQ(list.GetHeightAt(5, baseline), 13);
+    EXPECT_TRUE(baseline);
+    EXPECT_EQ(list.GetWidthAt(5), 13);
+    EXPECT_EQ(list.GetWidthAt(0), 0);
+    EXPECT_EQ(list.GetControlCountAt(0), 2);
+    EXPECT_EQ(list.GetControlCountAt(3), 2);
+    EXPECT_EQ(list.GetControlCountAt(6), 9999);
+}
+
+TEST_F(Forms, ALayoutHidesWhatTheLastPaintDidNotPlace) {
+    auto s = page->Section();
+    auto* e = Input(s.get(), A({}), 0);
+    page->Add(std::move(s));
+    e->TheControl()->Show();  // shown by someone else before any paint
+    page->LayOut(600);
+    EXPECT_FALSE(e->TheControl()->Visible());
+    page->Paint(600);
+    EXPECT_TRUE(e->TheControl()->Visible());
+    page->LayOut(400);  // placed by the paint: it stays
+    EXPECT_TRUE(e->TheControl()->Visible());
+}
