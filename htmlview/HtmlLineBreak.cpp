@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gui/ScopedDC.h"
+#include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
@@ -51,6 +52,7 @@ int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces) {
             continue;
         }
         if (IsControlChar(c)) {
+            sum += FormControls->GetWidthAt(i);
             ++i;
             continue;
         }
@@ -123,6 +125,8 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
         img->LayOut(Canvas, availAtTop, Fonts.FontAt(img->Pos));
         MaxWidth = std::max(MaxWidth, img->ImageWidth + Indent);
     }
+    for (int i = 0; i < FormControls->Count(); ++i)
+        MaxWidth = std::max(MaxWidth, FormControls->Control(i)->Width() + Indent);
 
     int y = Y;
     if (ClearAttr != 0) {
@@ -171,6 +175,12 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
                 continue;
             }
             if (IsControlChar(c)) {
+                const int w = FormControls->GetWidthAt(j);
+                if (sum + w > avail && j > start) {
+                    overflow = true;
+                    break;
+                }
+                sum += w;
                 ++j;
                 content = true;
                 continue;
@@ -257,6 +267,15 @@ void TSection::FinishLine(TCanvas* Canvas, IndentManager& IMgr, int Start, int N
                 l.SpaceBefore = std::max(l.SpaceBefore, img->ImageHeight + l.Descent - l.LineHt);
                 break;
         }
+    }
+    for (int i = Start; i < end; ++i) {
+        if (!IsControlChar(Buff[static_cast<std::size_t>(i)])) continue;
+        TFormControlObj* ctl = FormControls->FindControl(i);
+        if (!ctl) continue;
+        // Controls on the baseline need the room of the descent as well.
+        const int d = ctl->Height() - l.LineHt + (ctl->OnBaseline ? l.Descent : 0);
+        l.SpaceBefore = std::max(l.SpaceBefore, d);
+        ctl->YValue = Y;
     }
     const int lf = IMgr.LeftIndent(Y), rt = IMgr.RightSide(Y);
     const int cw = TextWidth(Canvas, Start, N, true);

@@ -6,6 +6,7 @@
 #include "gui/ExtCtrls.h"
 #include "gui/ScopedDC.h"
 #include "htmlview/GifImage.h"
+#include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
@@ -107,7 +108,7 @@ void TCell::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
 int TCell::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int ClipWidth) {
     IMgr->Clear();
     IMgr->Reset(X, X + IMgr->Width);
-    (void)ClipWidth;
+    this->ClipWidth = ClipWidth;
     for (int i = 0; i < Count(); ++i) Y = Section(i)->Paint(Canvas, ARect, *IMgr, X, Y);
     return Y;
 }
@@ -243,6 +244,11 @@ void TSectionList::Clear() {
     ActiveImage = nullptr;
     MissingImages.Clear();
     TCell::Clear();
+    // Sections first: their images may point at image buttons.
+    htmlFormList.Clear();
+    FormControlList.clear();
+    CurrentForm = nullptr;
+    HideNeeded = false;
     IMgr->Clear();
     MapList.Clear();
     Timer.reset();
@@ -257,7 +263,38 @@ void TSectionList::Clear() {
     SelB = SelE = 0;
 }
 
-void TSectionList::SetYOffset(int Y) { YOff = Y; }
+void TSectionList::SetYOffset(int Y) {
+    if (Y == YOff) return;
+    YOff = Y;
+    HideNeeded = true;
+    for (TFormControlObj* c : FormControlList) c->Placed = false;
+}
+
+void TSectionList::HideControls() {
+    // Hiding the focused control would throw the focus about; while a
+    // control of the page has it, the unplaced ones only move out of sight.
+    bool focusHere = false;
+    for (TFormControlObj* c : FormControlList)
+        if (TWinControl* f = c->FocusControl(); f && f->Focused()) focusHere = true;
+    for (TFormControlObj* c : FormControlList)
+        if (!c->Placed) c->Park(focusHere);
+}
+
+void TSectionList::ControlEntered(TFormControlObj* Ctl) {
+    if (OnControlEnter) OnControlEnter(this, Ctl);
+    // Tabbing must be able to reach every control, so none stays hidden.
+    for (TFormControlObj* c : FormControlList)
+        if (!c->Placed) c->Park(true);
+}
+
+void TSectionList::ControlExited(TFormControlObj*) {
+    for (TFormControlObj* c : FormControlList)
+        if (!c->Placed) c->Park(false);
+}
+
+void TSectionList::ForgetControl(TFormControlObj* Ctl) {
+    FormControlList.erase(std::remove(FormControlList.begin(), FormControlList.end(), Ctl), FormControlList.end());
+}
 
 void TSectionList::SetFonts(const String& Name, const String& PreName, int Size, TColor Color, TColor Link,
                             TColor Visited, TColor Hover, TColor Back, bool ALinksActive) {
@@ -319,6 +356,10 @@ bool TSectionList::IsAnimated(const TImageObj* Img) const {
 
 int TSectionList::DoLayout(TCanvas* Canvas, int Y, int Width, int& ScrollWidth, int& Curs) {
     if (Timer) Timer->SetEnabled(false);
+    for (int i = 0; i < htmlFormList.Count(); ++i) {
+        auto* form = static_cast<ThtmlForm*>(htmlFormList.Items(i));
+        for (int k = 0; k < form->ControlCount(); ++k) form->Control(k)->SizeOnCanvas(Canvas);
+    }
     const int h = TCell::DoLayout(Canvas, Y, Width, ScrollWidth, Curs);
     for (TImageObj* img : AGifList)
         if (TGIFImage* g = img->Gif()) {
@@ -332,6 +373,7 @@ int TSectionList::DoLayout(TCanvas* Canvas, int Y, int Width, int& ScrollWidth, 
         Timer->SetOnTimer([this](TObject*) { AnimationTick(); });
     }
     Timer->SetEnabled(!AGifList.empty());
+    HideControls();
     return h;
 }
 
@@ -344,6 +386,10 @@ int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int Cl
     {
         gui::SelectedPalette pal(Canvas->Handle(), ThePalette());
         result = TCell::Draw(Canvas, ARect, X, Y, ClipWidth);
+    }
+    if (HideNeeded) {
+        HideControls();
+        HideNeeded = false;
     }
     if (Timer) Timer->SetEnabled(!AGifList.empty());
     return result;

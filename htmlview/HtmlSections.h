@@ -33,6 +33,10 @@ class TSection;
 class TImageObj;
 class TImageObjList;
 class TFloatingObj;
+class ThtmlForm;
+class TFormControlObj;
+class TFormControlList;
+struct TFormSymbols;
 
 // Raised by a section's layout for content it cannot lay out: the document
 // reports it, drops the section and goes on.
@@ -195,6 +199,12 @@ public:
     void ChangeFontAndLink(bool IsHref, const TMyFont& AFont, const TUrlTarget* Url);
     // Adds an image standing at the current end of the text.
     TImageObj* AddImage(const TAttributeList& Attrs, int SourcePos);
+    // Adds a form control of the kind the tag and its TYPE or SELECT
+    // attributes ask for (null symbols: the tokenizer's defaults). The control
+    // belongs to its form; an image button stands here as an image.
+    enum class TFormTag : std::uint8_t { Input, Select, TextArea };
+    TFormControlObj* AddFormControl(TFormTag Tag, const TAttributeList& Attrs, int SourcePos,
+                                    const TFormSymbols* Sy = nullptr);
     void SetClear(const String& Value);
     std::uint8_t MakeNonEmpty();
     // Terminates the buffer and builds the position runs; done when added to a cell.
@@ -230,6 +240,7 @@ public:
     std::vector<std::int32_t> SIndexList;  // per character while building
     TFontList Fonts;
     std::unique_ptr<TImageObjList> Images;
+    std::unique_ptr<TFormControlList> FormControls;  // in buffer order; the forms own them
     std::vector<IndexObj> PosIndex;
     int ListLevel = 0;
     int Indent = 0;
@@ -294,6 +305,7 @@ public:
     std::unique_ptr<IndentManager> IMgr;
     gui::TColor BkColor = gui::clNone;
     bool BkGnd = false;
+    int ClipWidth = 0;  // of the latest Draw: preformatted text is cut there
 
 protected:
     // The section whose painted band holds y.
@@ -314,7 +326,14 @@ public:
     std::unique_ptr<TUrlTarget> LinkAt(gui::TCanvas* Canvas, int X, int Y, gui::TObject*& FormControl) override;
 
     void Clear() override;
+    // A new offset leaves every form control unplaced until the next paint.
     void SetYOffset(int Y);
+    // After a paint (or a layout): the controls it did not place go out of
+    // sight, moved off-screen while one of them has the focus, else hidden.
+    void HideControls();
+    void ControlEntered(TFormControlObj* Ctl);
+    void ControlExited(TFormControlObj* Ctl);
+    void ForgetControl(TFormControlObj* Ctl);
     void SetFonts(const String& Name, const String& PreName, int Size, gui::TColor Color, gui::TColor Link,
                   gui::TColor Visited, gui::TColor Hover, gui::TColor Back, bool ALinksActive);
     void SetBackground(gui::TColor Color);
@@ -378,6 +397,17 @@ public:
     bool LinksActive = false;
     bool ShowCaret = false;
     TBuildState Build;
+    // Forms (owned) and all their controls in document order.
+    TFreeList htmlFormList;
+    std::vector<TFormControlObj*> FormControlList;
+    ThtmlForm* CurrentForm = nullptr;  // the builder's: new controls join it
+    bool HideNeeded = false;
+    gui::TObject* TheOwner = nullptr;  // the viewer: the Sender of the form callbacks
+    std::function<void(gui::TObject* Sender, TFormControlObj* Obj, const String& OnClick)> OnObjectClick;
+    std::function<void(gui::TObject* Sender, const String& Action, const String& Target, const String& EncType,
+                       const String& Method, gui::TStringList* Results)>
+        OnFormSubmit;
+    std::function<void(TSectionList* Doc, TFormControlObj* Obj)> OnControlEnter;
     // Called when a section's layout fails (message box by default).
     std::function<void(const String& Message)> OnProcessError;
     // The viewer's client height less its two margins, for tables with a

@@ -2,7 +2,9 @@
 // caret, pictures), and the hit tests (links, images, caret positions).
 #include <algorithm>
 
+#include "gui/Controls.h"
 #include "gui/ScopedDC.h"
+#include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
@@ -142,6 +144,16 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
             }
             onlyFloatsSoFar = false;
             if (IsControlChar(c)) {
+                if (TFormControlObj* ctl = FormControls->FindControl(i)) {
+                    // Bottom on the text's bottom, or on the baseline.
+                    const int bottom = (ctl->OnBaseline ? textBottom - l.Descent : textBottom) - scroll;
+                    if (auto* radio = dynamic_cast<TRadioButtonFormControlObj*>(ctl); radio && radio->TheControl()) {
+                        TCell* home = radio->MyCell;
+                        radio->TheControl()->SetColor(home && home->BkGnd ? home->BkColor : background);
+                    }
+                    ctl->Place(x, bottom - ctl->Height());
+                    x += ctl->Width();
+                }
                 ++i;
                 continue;
             }
@@ -175,7 +187,14 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
                     SetBkMode(dc, TRANSPARENT);
                     SetTextColor(dc, ColorToRef(f->TheFont.Color()));
                 }
-                TextOutA(dc, x - f->Overhang / 2, baseline + shift, text.c_str(), run);
+                if (FPreformatted && Cell && Cell->ClipWidth > 0) {
+                    // Long preformatted lines stop at the cell's edge.
+                    const TRect clip = Rect(X, l.Top - scroll, X + Cell->ClipWidth, l.Top + l.Band() - scroll);
+                    ExtTextOutA(dc, x - f->Overhang / 2, baseline + shift, ETO_CLIPPED, &clip, text.c_str(),
+                                static_cast<UINT>(run), nullptr);
+                } else {
+                    TextOutA(dc, x - f->Overhang / 2, baseline + shift, text.c_str(), run);
+                }
                 SIZE sz{};
                 GetTextExtentPoint32A(dc, text.c_str(), run, &sz);
                 width = sz.cx - f->Overhang;
@@ -210,7 +229,8 @@ int TSection::FitLine(TCanvas* Canvas, const LineRec& L, int W, int& Used) {
         const char c = Buff[static_cast<std::size_t>(i)];
         if (IsObjectChar(c)) {
             TImageObj* img = IsImageChar(c) ? Images->FindImage(i) : nullptr;
-            const int w = img && !img->Floats() ? img->ImageWidth + 2 * img->HSpace : 0;
+            int w = img && !img->Floats() ? img->ImageWidth + 2 * img->HSpace : 0;
+            if (IsControlChar(c)) w = FormControls->GetWidthAt(i);
             if (Used + w > W) break;
             Used += w;
             ++i;
@@ -247,6 +267,10 @@ std::unique_ptr<TUrlTarget> TSection::LinkAt(TCanvas* Canvas, int X, int Y, TObj
         if (doc) doc->ActiveImage = img;
         if (img->FormControl) {
             FormControl = img->FormControl;
+            if (auto* button = dynamic_cast<TImageFormControlObj*>(img->FormControl)) {
+                button->XTmp = xi;
+                button->YTmp = yi;
+            }
             return nullptr;
         }
         TFontObj* f = Fonts.FontAt(img->Pos);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
@@ -48,6 +49,7 @@ TSection::TSection(TCell* ACell, std::uint8_t AJustify, const TUrlTarget* AUrl, 
     : TSectionBase(ACell ? ACell->MasterList : nullptr),
       Cell(ACell),
       Images(std::make_unique<TImageObjList>()),
+      FormControls(std::make_unique<TFormControlList>()),
       ListLevel(AListLevel),
       Indent(AListLevel * ListIndentStep),
       Justify(AJustify) {
@@ -182,6 +184,58 @@ TImageObj* TSection::AddImage(const TAttributeList& Attrs, int SourcePos) {
     SIndexList.push_back(SourcePos);
     Len = static_cast<int>(Buff.size());
     return img;
+}
+
+TFormControlObj* TSection::AddFormControl(TFormTag Tag, const TAttributeList& Attrs, int SourcePos,
+                                          const TFormSymbols* Symbols) {
+    if (FFinished || !ParentSectionList) return nullptr;
+    const TFormSymbols& sy = Symbols ? *Symbols : DefaultFormSymbols;
+    TSectionList* doc = ParentSectionList;
+    std::unique_ptr<TFormControlObj> ctl;
+    bool hidden = false, image = false;
+    if (Tag == TFormTag::Input) {
+        TAttribute* t = nullptr;
+        String type = Attrs.Find(sy.Type, t) ? LowerCase(t->Name.substr(0, 20)) : String();
+        if (type == "submit" || type == "reset" || type == "button") {
+            ctl = std::make_unique<TButtonFormControlObj>(doc, Len, Attrs, type, sy);
+        } else if (type == "radio") {
+            ctl = std::make_unique<TRadioButtonFormControlObj>(doc, Len, Attrs, Cell, sy);
+        } else if (type == "checkbox") {
+            ctl = std::make_unique<TCheckBoxFormControlObj>(doc, Len, Attrs, sy);
+        } else if (type == "hidden") {
+            ctl = std::make_unique<THiddenFormControlObj>(doc, Len, Attrs, sy);
+            hidden = true;
+        } else if (type == "image") {
+            ctl = std::make_unique<TImageFormControlObj>(doc, Len, Attrs, sy);
+            image = true;
+        } else {
+            ctl = std::make_unique<TEditFormControlObj>(doc, Len, Attrs, type, sy);
+        }
+    } else if (Tag == TFormTag::Select) {
+        TAttribute* t = nullptr;
+        const bool list = Attrs.Find(sy.Multiple, t) || (Attrs.Find(sy.Size, t) && t->Value > 1);
+        if (list)
+            ctl = std::make_unique<TListBoxFormControlObj>(doc, Len, Attrs, sy);
+        else
+            ctl = std::make_unique<TComboFormControlObj>(doc, Len, Attrs, sy);
+    } else {
+        ctl = std::make_unique<TTextAreaFormControlObj>(doc, Len, Attrs, sy);
+    }
+    TFormControlObj* raw = ctl.get();
+    raw->MyCell = Cell;
+    ThtmlForm::Current(doc)->InsertControl(std::move(ctl));
+    if (image) {
+        // The picture stands for the control; clicks on it reach the control.
+        TImageObj* img = AddImage(Attrs, SourcePos);
+        img->FormControl = raw;
+    } else if (!hidden) {
+        FormControls->Add(raw);
+        const bool noBreak = doc && doc->Build.NoBreak;
+        Buff += noBreak ? chars::NoBreakControl : chars::FormControl;
+        SIndexList.push_back(SourcePos);
+        Len = static_cast<int>(Buff.size());
+    }
+    return raw;
 }
 
 void TSection::SetClear(const String& Value) {
