@@ -161,18 +161,4 @@ TEST(TokenizerRobustness, EmptyAndNullBuffersGiveEndOfFile) {
     EXPECT_EQ(t.Sy, EofSy);
 }
 
-TEST(TokenizerRobustness, StartResetsTheStateOfAnAbandonedParse) {
-    THtmlTokenizer t;
-    const std::string bad = "<!-- open\r";
-    t.Start(bad.data(), bad.size());
-    EXPECT_THROW(t.Advance(), EParseError);
-    // The next parse starts clean: no comment state, no half line end.
-    const std::string good = "\nx";
-    t.Start(good.data(), good.size());
-    t.Preformatted = true;
-    t.Advance();
-    t.Next();
-    EXPECT_EQ(t.Token().S, "\rx");
-}
-
 }  // namespace

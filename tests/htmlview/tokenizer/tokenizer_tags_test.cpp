@@ -243,13 +243,6 @@ TEST(TokenizerScript, EndNeedsTheWholeName) {
     EXPECT_EQ(Symbols(toks), (std::vector<Symb>{UnknownTagSy, UnknownTagSy, TextSy, UnknownTagSy, EofSy}));
 }
 
-TEST(TokenizerScript, LongLinesSplitAndUnterminatedScriptEnds) {
-    const auto toks = BodyTokens(std::string(250, 'x'), Reader::Script, true);
-    ASSERT_EQ(toks.size(), 4u);
-    EXPECT_EQ(toks[0].Text.size(), 100u);
-    EXPECT_EQ(toks[3].Sy, EofSy);
-}
-
 TEST(TokenizerTextArea, ContentStaysAsTyped) {
     const auto toks = BodyTokens("a<b>c &amp; d\r\nline 2</TextArea>", Reader::TextArea);
     std::vector<std::pair<Symb, std::string>> got;
@@ -264,11 +257,6 @@ TEST(TokenizerTextArea, ContentStaysAsTyped) {
                                                               {TextAreaEndSy, "</TextArea"},
                                                               {TextSy, ">"},
                                                               {EofSy, ""}}));
-}
-
-TEST(TokenizerTextArea, UnterminatedTagAtEndOfFileEnds) {
-    const auto toks = BodyTokens("<abc", Reader::TextArea);
-    EXPECT_EQ(Symbols(toks), (std::vector<Symb>{UnknownTagSy, EofSy}));
 }
 
 // ---- Include directives ----------------------------------------------------------------
