@@ -60,7 +60,9 @@ enum Symb : std::uint8_t {
 constexpr char EofChar = 26;
 
 // The one error found while reading: end of file inside a comment or a "<!"
-// declaration. The builder catches it and keeps the page parsed so far.
+// declaration. The reader finishes the token it was reading (which ends at
+// the comment) and raises the error when the next token is asked for, so
+// the builder, which catches it, keeps everything before the comment.
 class EParseError : public gui::Exception {
 public:
     using gui::Exception::Exception;
@@ -124,7 +126,8 @@ public:
     void Advance();
     // Advances while the character is a space or a line end.
     void SkipBlanks();
-    // Reads one token.
+    // Reads one token. Raises EParseError once the text has ended inside a
+    // comment, and again on every later call until the next Start.
     void Next();
     // The literal readers of SCRIPT and TEXTAREA bodies.
     void NextScript();
@@ -169,8 +172,9 @@ private:
     int RawByte();             // next byte of the current source, -1 at the end of the text
     int PeekRawByte() const;
     // One character with line-end folding, no comment skipping; inside a
-    // comment the end of the text raises EParseError.
+    // comment the end of the text leaves the open-comment error pending.
     void ReadChar();
+    void RaiseOpenComment() const;
     void SkipComment();
     void SkipDeclaration();
     void RunIncludeDirective();
@@ -186,6 +190,7 @@ private:
     bool FIncludeActive = false;
     bool FInDirective = false;
     bool FInComment = false;
+    bool FOpenComment = false;  // the text ended inside a comment: the next token raises
     TLastLineEnd FLast = TLastLineEnd::None;
     char FCh = EofChar;
     char FLCh = EofChar;

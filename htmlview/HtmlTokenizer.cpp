@@ -42,8 +42,8 @@ String TrimControls(const String& S) {
     return S.substr(b, e - b);
 }
 
-// Sets a flag for a scope and puts the old value back, also when the parse
-// error leaves the scope.
+// Sets a flag for a scope and puts the old value back, also when an
+// exception (from an include handler) leaves the scope.
 class TFlagScope {
 public:
     TFlagScope(bool& Flag, bool Value) : FFlag(Flag), FOld(Flag) { FFlag = Value; }
@@ -81,6 +81,7 @@ void THtmlTokenizer::Start(const char* Buffer, std::size_t Length) {
     FIncludeActive = false;
     FInDirective = false;
     FInComment = false;
+    FOpenComment = false;
     FLast = TLastLineEnd::None;
     FCh = ' ';
     FLCh = ' ';
@@ -134,7 +135,7 @@ void THtmlTokenizer::ReadChar() {
             FCh = EofChar;
             FLCh = EofChar;
             FLast = TLastLineEnd::None;
-            if (FInComment) throw EParseError(OpenCommentMessage);
+            if (FInComment) FOpenComment = true;
             return;
         }
         char c = static_cast<char>(b);
@@ -186,10 +187,12 @@ void THtmlTokenizer::Advance() {
     }
 }
 
-// From the first character after "<!--" to the ">" of "--", optional blanks, ">".
+// From the first character after "<!--" to the ">" of "--", optional blanks,
+// ">"; or to the end of the text, which leaves the open-comment error pending.
 void THtmlTokenizer::SkipComment() {
     for (;;) {
-        while (FCh != '-') ReadChar();
+        while (FCh != '-' && !IsEof()) ReadChar();
+        if (IsEof()) return;
         ReadChar();
         if (FCh != '-') continue;
         while (FCh == '-') ReadChar();
@@ -199,7 +202,7 @@ void THtmlTokenizer::SkipComment() {
 }
 
 void THtmlTokenizer::SkipDeclaration() {
-    while (FCh != '>') ReadChar();
+    while (FCh != '>' && !IsEof()) ReadChar();
 }
 
 void THtmlTokenizer::SkipBlanks() {
@@ -227,6 +230,7 @@ void THtmlTokenizer::RunIncludeDirective() {
         }
         SkipComment();
     }
+    if (FOpenComment) return;
     const char* buffer = nullptr;
     std::int32_t size = 0;
     FOnInclude(FIncludeSender, command, &params, buffer, size);
@@ -404,7 +408,12 @@ void THtmlTokenizer::ReadTextRun() {
     if (t.Leng() > 0) Sy = TextSy;
 }
 
+void THtmlTokenizer::RaiseOpenComment() const {
+    if (FOpenComment) throw EParseError(OpenCommentMessage);
+}
+
 void THtmlTokenizer::Next() {
+    RaiseOpenComment();
     FToken->Clear();
     if (IsEof()) {
         Sy = EofSy;
@@ -436,6 +445,7 @@ void THtmlTokenizer::Next() {
 // ---- SCRIPT and TEXTAREA bodies ----------------------------------------------------------
 
 void THtmlTokenizer::NextScript() {
+    RaiseOpenComment();
     TokenObj& t = *FToken;
     t.Clear();
     if (IsEof()) {
@@ -469,6 +479,7 @@ void THtmlTokenizer::NextScript() {
 }
 
 void THtmlTokenizer::NextTextArea() {
+    RaiseOpenComment();
     TokenObj& t = *FToken;
     t.Clear();
     if (IsEof()) {

@@ -90,23 +90,40 @@ TEST(TokenizerComments, CommentBetweenBlanksCollapsesToOneSpace) {
     EXPECT_EQ(JoinedText(Tokenize("a  <!-- x -->\r\n  <!-- y --> b")), "a b");
 }
 
-TEST(TokenizerComments, EndOfFileInsideCommentRaisesAfterEarlierTokens) {
-    // The tag before the comment is lost with it: reading past its ">" meets the comment.
-    const char* cases[] = {"x<b><!-- open", "x<b><!-- open -", "x<b><!-- open --", "x<b><!-- open -- ",
-                           "x<b><!DOCTYPE", "x<b><!", "x<b><!-", "x<b><!-->"};
-    for (const char* html : cases) {
-        THtmlTokenizer t;
-        const std::string s = html;
-        t.Start(s.data(), s.size());
-        t.Advance();
-        // The text before the comment arrives; reading on into it raises.
-        try {
-            t.Next();
-            EXPECT_EQ(t.Token().S, "x") << html;
-            t.Next();
-            ADD_FAILURE() << "no error for " << html;
-        } catch (const EParseError& e) {
-            EXPECT_STREQ(e.what(), "Open Comment at End of HTML File") << html;
+TEST(TokenizerComments, EndOfFileInsideCommentRaisesAfterEverythingBeforeIt) {
+    const char* tails[] = {"<!-- open", "<!-- open -", "<!-- open --", "<!-- open -- ", "<!-- open --\r\n",
+                           "<!DOCTYPE",  "<!",          "<!-",          "<!-->"};
+    // Before the comment: a tag, text right up to it, and a tag it cuts short.
+    for (const std::string head : {"<b>x y", "<a href=x"}) {
+        for (const char* tail : tails) {
+            const std::string html = head + tail;
+            THtmlTokenizer t;
+            t.Start(html.data(), html.size());
+            t.Advance();
+            std::vector<Symb> got;
+            std::string text;
+            try {
+                for (int i = 0; i < 10; ++i) {
+                    t.Next();
+                    got.push_back(t.Sy);
+                    if (t.Sy == TextSy) text += t.Token().S;
+                }
+                ADD_FAILURE() << "no error for " << html;
+            } catch (const EParseError& e) {
+                EXPECT_STREQ(e.what(), "Open Comment at End of HTML File") << html;
+            }
+            if (head[1] == 'b') {
+                EXPECT_EQ(got, (std::vector<Symb>{BSy, TextSy})) << html;
+                EXPECT_EQ(text, "x y") << html;
+            } else {
+                EXPECT_EQ(got, std::vector<Symb>{ASy}) << html;
+                TAttribute* href = nullptr;
+                ASSERT_TRUE(t.Find(HrefAttr, href)) << html;
+                EXPECT_EQ(href->Name, "x") << html;
+            }
+            // The error stays until the next parse, whichever reader asks.
+            EXPECT_THROW(t.NextScript(), EParseError);
+            EXPECT_THROW(t.NextTextArea(), EParseError);
         }
     }
 }
