@@ -10,6 +10,34 @@ namespace htmlview {
 
 namespace {
 constexpr int kTableSize = 4096;
+
+// Copies n bytes from s to d, where s + n <= d: most runs are a few bytes,
+// so short ones take two overlapping loads and stores instead of a call.
+inline void CopyRun(std::uint8_t* d, const std::uint8_t* s, std::size_t n) {
+    if (n >= 16) {
+        std::memcpy(d, s, n);
+    } else if (n >= 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else if (n >= 2) {
+        std::uint16_t a, b;
+        std::memcpy(&a, s, 2);
+        std::memcpy(&b, s + n - 2, 2);
+        std::memcpy(d, &a, 2);
+        std::memcpy(d + n - 2, &b, 2);
+    } else {
+        *d = *s;
+    }
+}
 }  // namespace
 
 GifDataError::GifDataError(std::size_t ADecoded) : std::runtime_error("Corrupt GIF Image"), Decoded(ADecoded) {}
@@ -77,15 +105,13 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
     int next = firstFree;
     int prev = -1;
 
-    // Each code's string: its last byte, the code before it, its length and first byte.
-    std::vector<std::uint16_t> prefix(kTableSize, 0);
-    std::vector<std::uint8_t> suffix(kTableSize, 0);
-    std::vector<std::uint16_t> length(kTableSize, 1);
-    std::vector<std::uint8_t> first(kTableSize, 0);
-    for (int i = 0; i < clearCode && i < kTableSize; ++i) {
-        suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-        first[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    }
+    // Each code's string is a run of pixels already written: every table
+    // entry is the previous code's string plus the first pixel of the one
+    // after it, and the two lie side by side in the output. So an entry is
+    // just where that run starts and how long it is, and a code is a copy
+    // from earlier output instead of a walk down a chain of prefixes.
+    std::uint32_t start[kTableSize];
+    std::uint16_t length[kTableSize];
 
     const std::size_t w = static_cast<std::size_t>(std::max(Width, 0));
     const std::size_t total = w * static_cast<std::size_t>(std::max(Height, 0));
@@ -102,36 +128,20 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
         out = stream.data();
     }
     std::size_t pos = 0;
+    std::size_t prevStart = 0;  // where the previous code's string was written
+    std::size_t prevLength = 0;
     const std::uint8_t* bytes = data.data();
     std::size_t bitPos = 0;
 
-    // Writes the string of `code` (plus `extra` when >= 0) at pos, cut at the end of `out`.
-    auto emit = [&](int code, int extra) {
-        const std::size_t len = length[static_cast<std::size_t>(code)] + (extra >= 0 ? 1 : 0);
-        std::size_t end = pos + len;
-        if (extra >= 0) {
-            if (end - 1 < room) out[end - 1] = static_cast<std::uint8_t>(extra);
-            --end;
+    // Copies the run at `from` (already written, ending at or before pos) to
+    // pos, cut at the end of `out`. Pixels past `room` are not kept, and no
+    // run that starts there is ever read: it is always copied to a later place.
+    auto copyRun = [&](std::size_t from, std::size_t len) {
+        if (pos + len <= room) {
+            CopyRun(out + pos, out + from, len);
+        } else if (pos < room) {
+            for (std::size_t i = 0; pos + i < room; ++i) out[pos + i] = out[from + i];
         }
-        int cur = code;
-        if (end <= room) {
-            std::uint8_t* p = out + end;
-            while (cur >= firstFree) {
-                *--p = suffix[static_cast<std::size_t>(cur)];
-                cur = prefix[static_cast<std::size_t>(cur)];
-            }
-            *--p = static_cast<std::uint8_t>(cur);
-        } else {
-            std::size_t i = end;
-            while (cur >= firstFree) {
-                --i;
-                if (i < room) out[i] = suffix[static_cast<std::size_t>(cur)];
-                cur = prefix[static_cast<std::size_t>(cur)];
-            }
-            --i;
-            if (i < room) out[i] = static_cast<std::uint8_t>(cur);
-        }
-        pos += len;
     };
 
     bool bad = false;  // a code no encoder writes: keep what came before it
@@ -142,6 +152,24 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
         const int code = static_cast<int>((word >> (bitPos & 7)) & ((1u << width) - 1));
         bitPos += static_cast<std::size_t>(width);
 
+        if (code < clearCode) {
+            // A plain pixel value.
+            if (pos < room) out[pos] = static_cast<std::uint8_t>(code);
+            if (prev >= 0 && next < kTableSize) {
+                start[next] = static_cast<std::uint32_t>(prevStart);
+                length[next] = static_cast<std::uint16_t>(prevLength + 1);
+                ++next;
+                if (next >= limit && width < 12) {
+                    ++width;
+                    limit <<= 1;
+                }
+            }
+            prevStart = pos;
+            prevLength = 1;
+            ++pos;
+            prev = code;
+            continue;
+        }
         if (code == clearCode) {
             width = m + 1;
             limit = 1 << width;
@@ -150,41 +178,36 @@ bool DecodeGifLzw(GifReader& R, int Width, int Height, bool Interlaced, std::uin
             continue;
         }
         if (code == endCode) break;
+        std::size_t len;
         if (prev < 0) {
-            // First code after a clear: a plain pixel value.
-            if (code >= clearCode) {
-                bad = true;
-                break;
-            }
-            if (pos < room) out[pos] = static_cast<std::uint8_t>(code);
-            ++pos;
-            prev = code;
-            continue;
+            // The first code after a clear must be a plain pixel value.
+            bad = true;
+            break;
         }
-        int firstByte;
         if (code < next) {
-            firstByte = first[static_cast<std::size_t>(code)];
-            emit(code, -1);
+            len = length[code];
+            copyRun(start[code], len);
         } else if (code == next && next < kTableSize) {
-            // Not yet defined: the previous string and its own first byte.
-            firstByte = first[static_cast<std::size_t>(prev)];
-            emit(prev, firstByte);
+            // Not yet defined: the previous string and its own first pixel.
+            len = prevLength + 1;
+            copyRun(prevStart, prevLength);
+            if (pos + prevLength < room) out[pos + prevLength] = out[prevStart];
         } else {
             bad = true;
             break;
         }
         if (next < kTableSize) {
-            const std::size_t n = static_cast<std::size_t>(next);
-            prefix[n] = static_cast<std::uint16_t>(prev);
-            suffix[n] = static_cast<std::uint8_t>(firstByte);
-            length[n] = static_cast<std::uint16_t>(length[static_cast<std::size_t>(prev)] + 1);
-            first[n] = first[static_cast<std::size_t>(prev)];
+            start[next] = static_cast<std::uint32_t>(prevStart);
+            length[next] = static_cast<std::uint16_t>(prevLength + 1);
             ++next;
             if (next >= limit && width < 12) {
                 ++width;
                 limit <<= 1;
             }
         }
+        prevStart = pos;
+        prevLength = len;
+        pos += len;
         prev = code;
     }
     // Codes left over after the last row are dropped with the rest of the data.

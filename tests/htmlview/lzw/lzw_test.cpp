@@ -3,6 +3,7 @@
 // that ends early and code streams no encoder writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -146,5 +147,46 @@ TEST(GifLzw, CapacityKeepsOnlyTheRowsThatFit) {
         EXPECT_TRUE(DecodeGifLzw(b, 6, 5, interlaced, part.data(), 12));
         EXPECT_EQ(Bytes(part.begin(), part.begin() + 12), Bytes(full.begin(), full.begin() + 12)) << interlaced;
         EXPECT_EQ(part[12], 0x77);
+    }
+}
+
+// Each code's pixels are copied from earlier output, in pieces sized by the
+// run's length: every length from 1 to past 16, cut by the end of the buffer
+// or of the data at every point, must give exactly the pixels and leave
+// everything after them alone.
+TEST(GifLzw, RunsOfEveryLengthStopExactlyWhereTheBufferOrDataEnds) {
+    const int w = 64, h = 40;
+    Bytes picture;
+    for (int run = 1; picture.size() < static_cast<std::size_t>(w * h); run = run % 41 + 1)
+        picture.insert(picture.end(), static_cast<std::size_t>(run), static_cast<std::uint8_t>(run % 7));
+    picture.resize(static_cast<std::size_t>(w * h));
+    const Bytes codes = content::pic::LzwEncode(picture, 3);
+    const Bytes data = FrameData(codes, 3);
+    ASSERT_EQ(Decode(data, w, h), picture);
+
+    for (std::size_t cap = 1; cap < picture.size(); cap += 7) {
+        Bytes px(picture.size(), 0xEE);
+        GifReader r{data.data(), data.size(), 0};
+        EXPECT_TRUE(DecodeGifLzw(r, w, h, false, px.data(), cap));
+        ASSERT_EQ(Bytes(px.begin(), px.begin() + static_cast<std::ptrdiff_t>(cap)),
+                  Bytes(picture.begin(), picture.begin() + static_cast<std::ptrdiff_t>(cap)))
+            << "capacity " << cap;
+        ASSERT_EQ(Bytes(px.begin() + static_cast<std::ptrdiff_t>(cap), px.end()), Bytes(px.size() - cap, 0xEE))
+            << "nothing written past capacity " << cap;
+    }
+    std::size_t lastDecoded = 0;
+    for (std::size_t keep = 0; keep < codes.size(); ++keep) {
+        const Bytes cut = FrameData(Bytes(codes.begin(), codes.begin() + static_cast<std::ptrdiff_t>(keep)), 3);
+        Bytes px(picture.size(), 0xEE);  // no pixel of the picture has this value
+        GifReader r{cut.data(), cut.size(), 0};
+        EXPECT_TRUE(DecodeGifLzw(r, w, h, false, px.data()));
+        const auto decoded = static_cast<std::size_t>(std::find(px.begin(), px.end(), 0xEE) - px.begin());
+        ASSERT_EQ(Bytes(px.begin(), px.begin() + static_cast<std::ptrdiff_t>(decoded)),
+                  Bytes(picture.begin(), picture.begin() + static_cast<std::ptrdiff_t>(decoded)))
+            << "data cut at " << keep;
+        ASSERT_EQ(std::count(px.begin(), px.end(), 0xEE), static_cast<std::ptrdiff_t>(px.size() - decoded))
+            << "data cut at " << keep << ": pixels written past the last whole code";
+        EXPECT_GE(decoded, lastDecoded) << "more data never gives fewer pixels, cut at " << keep;
+        lastDecoded = decoded;
     }
 }
