@@ -165,6 +165,9 @@ TForm3::TForm3(TComponent* AOwner) : TForm(AOwner) {
     Timer1->SetName("Timer1");
     Timer1->SetInterval(30);
     Timer1->SetOnTimer([this](TObject* s) { Timer1Timer(s); });
+    // The timer runs while the window is hidden too; what it changes there
+    // is painted when the window is shown, not on every tick.
+    SetPaintsWhileHidden(false);
 
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };

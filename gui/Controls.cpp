@@ -432,6 +432,11 @@ void TGraphicControl::RepaintOver() {
     TRect b = BoundsRect();
     QRect area = QRect(b.Left, b.Top, b.Width(), b.Height()) & QRect(QPoint(0, 0), w->back.size());
     if (area.isEmpty()) return;
+    if (FParent->PaintDeferred()) {
+        // Nobody sees it: the parent paints the area when it is shown.
+        FParent->InvalidateRect(b);
+        return;
+    }
     {
         OwnedDC dc(detail::CreateDCOverImage(&w->back, QPoint(0, 0), QRect(QPoint(0, 0), w->back.size())));
         IntersectClipRect(dc.Get(), area.left(), area.top(), area.right() + 1, area.bottom() + 1);
@@ -442,7 +447,9 @@ void TGraphicControl::RepaintOver() {
         } reset{FPaintingOver};
         FParent->PaintControls(dc.Get(), this);
     }
-    if (w->isVisible()) w->repaint(area);
+    // The back buffer is current now; the screen gets it with the other
+    // changes of this event-loop turn, in one copy per window.
+    if (w->isVisible()) w->update(area);
 }
 
 // ---- TWinControl ------------------------------------------------------------
@@ -664,11 +671,19 @@ void TWinControl::UpdateBackBuffer() {
     SendMessage(FHandle, WM_PAINT, reinterpret_cast<WPARAM>(dc.Get()), 0);
 }
 
+bool TWinControl::PaintDeferred() const {
+    const TWinControl* top = this;
+    while (top->FParent) top = top->FParent;
+    return !top->FPaintsWhileHidden && !(top->FWidget && top->FWidget->isVisible());
+}
+
 void TWinControl::Update() {
-    if (!FWidget) return;
+    if (!FWidget || PaintDeferred()) return;
     QRegion pending = FWidget->dirty;
     UpdateBackBuffer();
-    if (FWidget->isVisible() && !pending.isEmpty()) FWidget->repaint(pending);
+    // Rendered now; shown with the rest of this event-loop turn (Qt merges
+    // the updates of a window into one paint and one flush).
+    if (FWidget->isVisible() && !pending.isEmpty()) FWidget->update(pending);
 }
 
 void TWinControl::Repaint() {

@@ -302,6 +302,14 @@ public:
     void InvalidateAll();
     // Renders the pending invalid area into the back buffer now.
     void UpdateBackBuffer();
+    // False: while this top-level window is hidden, Update and the controls'
+    // synchronous repaints only collect the invalid area, which is painted
+    // when the window is shown (or rendered). True, the default: hidden
+    // windows render at once like shown ones.
+    void SetPaintsWhileHidden(bool v) { FPaintsWhileHidden = v; }
+    bool PaintsWhileHidden() const { return FPaintsWhileHidden; }
+    // True when a repaint now would only be collected (see above).
+    bool PaintDeferred() const;
     // Moves the pixels of the client area (ScrollWindow).
     void ScrollBy(int dx, int dy, const TRect* rect);
 
@@ -404,6 +412,7 @@ private:
     bool FTabStop = false;
     int FTabOrder = -1;
     bool FAligning = false;
+    bool FPaintsWhileHidden = true;
 };
 
 // ---- TCustomControl --------------------------------------------------------

@@ -60,6 +60,58 @@ QRegion UnionOf(const std::vector<QRect>& rects, std::size_t a, std::size_t b) {
     return UnionOf(rects, a, m) | UnionOf(rects, m, b);
 }
 
+// The region of rectangles that are already in band order (y-x sorted,
+// bands of equal height that do not overlap, rectangles of a band apart),
+// built in one pass: rectangles that touch within a band are joined and a
+// band that continues the one above with the same spans is merged into it,
+// so the result is the normal form a union would give. Returns false, and
+// leaves `out` alone, when the list is not in that order.
+bool RegionFromBands(const std::vector<QRect>& rects, QRegion& out) {
+    std::vector<QRect> norm;
+    norm.reserve(rects.size());
+    std::size_t bandStart = 0;   // first rectangle of the current band in `norm`
+    std::size_t prevStart = 0, prevEnd = 0;  // the band before it
+    auto closeBand = [&]() {
+        const std::size_t n = norm.size() - bandStart;
+        bool merge = prevEnd > prevStart && prevEnd - prevStart == n && norm[prevStart].bottom() + 1 == norm[bandStart].top();
+        for (std::size_t i = 0; merge && i < n; ++i)
+            merge = norm[prevStart + i].left() == norm[bandStart + i].left() &&
+                    norm[prevStart + i].right() == norm[bandStart + i].right();
+        if (merge) {
+            for (std::size_t i = 0; i < n; ++i) norm[prevStart + i].setBottom(norm[bandStart + i].bottom());
+            norm.resize(bandStart);
+        } else {
+            prevStart = bandStart;
+            prevEnd = norm.size();
+        }
+        bandStart = norm.size();
+    };
+    for (const QRect& q : rects) {
+        if (norm.size() > bandStart) {
+            const QRect& last = norm.back();
+            if (q.top() == last.top() && q.bottom() == last.bottom()) {
+                if (q.left() <= last.right()) return false;  // overlaps or goes back
+                if (q.left() == last.right() + 1) {
+                    norm.back().setRight(q.right());
+                    continue;
+                }
+                norm.push_back(q);
+                continue;
+            }
+            if (q.top() <= last.bottom()) return false;  // a band that overlaps the last one
+            closeBand();
+        } else if (prevEnd > prevStart && q.top() <= norm[prevEnd - 1].bottom()) {
+            return false;
+        }
+        norm.push_back(q);
+    }
+    if (norm.size() > bandStart) closeBand();
+    QRegion r;
+    if (!norm.empty()) r.setRects(norm.data(), static_cast<int>(norm.size()));
+    out = r;
+    return true;
+}
+
 }  // namespace
 
 QRegion& RegionOf(HRGN rgn) { return AsRegion(rgn)->rgn; }
@@ -113,6 +165,10 @@ HRGN ExtCreateRegion(const void* xform, DWORD count, const RGNDATA* data) {
         std::memcpy(&r, data->Buffer + i * sizeof(RECT), sizeof(RECT));
         if (r.Right > r.Left && r.Bottom > r.Top) rects.push_back(FromLTRB(r.Left, r.Top, r.Right, r.Bottom));
     }
+    // Lists in band order (as GetRegionData and mask scans write them) are
+    // taken in one linear pass; any other order is united.
+    QRegion banded;
+    if (RegionFromBands(rects, banded)) return CreateRegionFrom(banded);
     return CreateRegionFrom(UnionOf(rects, 0, rects.size()));
 }
 

@@ -68,6 +68,21 @@ void DrawOutline(PenDraw& pd, const QPolygon& poly, bool closed) {
 
 QRegion EllipseRegionFor(const QRect& r) { return EllipseRegion(r); }
 
+// The frame of `outer` that is `w` pixels thick, as four rectangles that do
+// not overlap (top and bottom full width, the sides between them).
+void FillRingWithBrush(DrawTarget& t, const QRect& outer, int w, const BrushFill& f, int rop2) {
+    if (outer.isEmpty() || w <= 0) return;
+    if (outer.width() <= 2 * w || outer.height() <= 2 * w) {
+        FillRectWithBrush(t, outer, f, rop2);
+        return;
+    }
+    const int l = outer.left(), tp = outer.top(), r = outer.right(), b = outer.bottom();
+    FillRectWithBrush(t, QRect(QPoint(l, tp), QPoint(r, tp + w - 1)), f, rop2);
+    FillRectWithBrush(t, QRect(QPoint(l, b - w + 1), QPoint(r, b)), f, rop2);
+    FillRectWithBrush(t, QRect(QPoint(l, tp + w), QPoint(l + w - 1, b - w)), f, rop2);
+    FillRectWithBrush(t, QRect(QPoint(r - w + 1, tp + w), QPoint(r, b - w)), f, rop2);
+}
+
 }  // namespace gui::detail
 
 namespace gui {
@@ -160,7 +175,7 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
         BrushFill f;
         f.kind = BrushFill::Solid;
         f.color = pd.color;
-        FillRegionWithBrush(t, QRegion(outer) - QRegion(inner), f, dc->st.rop2);
+        FillRingWithBrush(t, outer, w, f, dc->st.rop2);
     }
     return TRUE;
 }
@@ -220,8 +235,7 @@ int FrameRect(HDC dc, const RECT* r, HBRUSH brush) {
     if (!t.ok()) return 1;
     QRect q = QRect(QPoint(r->Left, r->Top), QPoint(r->Right - 1, r->Bottom - 1)).translated(t.off);
     if (q.width() <= 0 || q.height() <= 0) return 1;
-    QRegion ring = QRegion(q) - QRegion(q.adjusted(1, 1, -1, -1));
-    FillRegionWithBrush(t, ring, MakeBrushFill(dc, brush, t.off), -1);
+    FillRingWithBrush(t, q, 1, MakeBrushFill(dc, brush, t.off), -1);
     return 1;
 }
 

@@ -229,4 +229,9 @@ TColor BackBufferPixel(TWinControl* control, int x, int y) {
     return static_cast<TColor>(detail::FromQRgb(w->back.pixel(x, y)));
 }
 
+int ScreenCopies(TWinControl* control) {
+    detail::WinWidget* w = detail::WinWidgetOf(control);
+    return w ? w->flushes : 0;
+}
+
 }  // namespace gui::testkit

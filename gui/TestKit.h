@@ -73,5 +73,8 @@ std::unique_ptr<TBitmap> Render(TControl* control);
 TColor PixelAt(TControl* control, int x, int y);
 // One pixel of a window's persistent back buffer as it is, without painting.
 TColor BackBufferPixel(TWinControl* control, int x, int y);
+// How often a window's back buffer has been copied to the screen so far
+// (each copy is one paint event of its widget, followed by one flush).
+int ScreenCopies(TWinControl* control);
 
 }  // namespace gui::testkit

@@ -100,8 +100,18 @@ struct PenDraw {
     int styleLeft = 0;  // pixels left in the current run
     std::vector<QRect> wide;  // stamps of a wide pen, filled at the end
     std::vector<QRect> discRows;
+    // The clip, looked at once per call: its bounds within the surface, and
+    // whether those bounds are the whole clip (then no pixel needs the region).
+    QRect box;
+    bool boxIsClip = true;
+    // Bounds of the pixels written, handed to the target at the end.
+    int minX = 0, minY = 0, maxX = -1, maxY = -1;
 
     PenDraw(DrawTarget& target, HDC dc) : t(target) {
+        if (t.img != nullptr) {
+            box = t.clip.boundingRect() & t.img->rect();
+            boxIsClip = t.clip.rectCount() <= 1;
+        }
         auto* p = AsPen(dc->st.pen);
         if (p != nullptr) {
             style = p->style;
@@ -118,14 +128,48 @@ struct PenDraw {
         rop2 = dc->st.rop2;
         if (const auto* pat = PatternFor(style)) styleLeft = pat->runs[0];
     }
+    ~PenDraw() {
+        if (maxX >= minX) t.touched |= QRect(QPoint(minX, minY), QPoint(maxX, maxY));
+    }
+    PenDraw(const PenDraw&) = delete;
+    PenDraw& operator=(const PenDraw&) = delete;
     bool null() const { return style == PS_NULL; }
 
+    void touch(int x0, int y0, int x1, int y1) {
+        if (maxX < minX) {
+            minX = x0, minY = y0, maxX = x1, maxY = y1;
+            return;
+        }
+        minX = std::min(minX, x0), minY = std::min(minY, y0);
+        maxX = std::max(maxX, x1), maxY = std::max(maxY, y1);
+    }
     void plot(int x, int y, QRgb c) {
-        if (x < 0 || y < 0 || x >= t.img->width() || y >= t.img->height()) return;
-        if (!t.clip.contains(QPoint(x, y))) return;
+        if (!box.contains(x, y)) return;
+        if (!boxIsClip && !t.clip.contains(QPoint(x, y))) return;
         auto* line = reinterpret_cast<QRgb*>(t.img->scanLine(y));
         line[x] = Rop2(rop2, c, line[x]);
-        t.touched |= QRect(x, y, 1, 1);
+        touch(x, y, x, y);
+    }
+    // A solid one-pixel row or column (inclusive ends): cut by each clip
+    // rectangle once, then written straight along the scan lines.
+    void span(const QRect& r) {
+        const QRect inBox = r & box;
+        if (inBox.isEmpty()) return;
+        auto fill = [&](const QRect& q) {
+            for (int y = q.top(); y <= q.bottom(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(t.img->scanLine(y));
+                for (int x = q.left(); x <= q.right(); ++x) line[x] = Rop2(rop2, color, line[x]);
+            }
+            touch(q.left(), q.top(), q.right(), q.bottom());
+        };
+        if (boxIsClip) {
+            fill(inBox);
+            return;
+        }
+        for (const QRect& c : t.clip) {
+            const QRect q = c & inBox;
+            if (!q.isEmpty()) fill(q);
+        }
     }
     // The round stamp of a wide pen: one span per row, centred on (0, 0).
     const std::vector<QRect>& disc() {
@@ -176,6 +220,16 @@ struct PenDraw {
         if (null()) return;
         int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
         int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+        if (width == 1 && PatternFor(style) == nullptr && (dx == 0 || dy == 0)) {
+            // Rows and columns of a solid pen: every pixel gets the same
+            // colour, so the order of the pixels does not matter.
+            if (dx == 0 && dy == 0) return;
+            if (dy == 0)
+                span(QRect(QPoint(std::min(x0, x1 - sx), y0), QPoint(std::max(x0, x1 - sx), y0)));
+            else
+                span(QRect(QPoint(x0, std::min(y0, y1 - sy)), QPoint(x0, std::max(y0, y1 - sy))));
+            return;
+        }
         if (dx >= dy) {
             int err = dx / 2;
             int y = y0;
@@ -221,5 +275,8 @@ QPolygon ToPolygon(const POINT* pts, int count, QPoint off);
 // Interior of a polygon with GDI's pixel rule (pixel centres inside).
 QRegion PolygonRegion(const QPolygon& poly, int fillMode);
 void DrawOutline(PenDraw& pd, const QPolygon& poly, bool closed);
+// Fills the frame of `outer` that is w pixels thick (all of it when the
+// frame leaves no inside), without building a region.
+void FillRingWithBrush(DrawTarget& t, const QRect& outer, int w, const BrushFill& f, int rop2);
 
 }  // namespace gui::detail

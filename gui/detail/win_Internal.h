@@ -27,6 +27,7 @@ public:
     TWinControl* owner = nullptr;
     QImage back;    // persistent back buffer, client size
     QRegion dirty;  // parts of the back buffer still to be rendered
+    int flushes = 0;  // paint events that copied the back buffer to the screen
 
     // Makes the back buffer the client size (keeping what fits) and marks
     // the new parts dirty.

@@ -130,6 +130,10 @@ void WinWidget::paintEvent(QPaintEvent* e) {
     if (!owner) return;
     EnsureBuffer();
     if (!dirty.isEmpty()) Guard([&] { owner->UpdateBackBuffer(); });
+    // Setters render into the back buffer at once and only ask for an
+    // update; Qt merges those into one paint event per window and event-loop
+    // turn, so this copy (and the window system's flush after it) runs once.
+    ++flushes;
     QPainter p(this);
     for (const QRect& r : e->region()) p.drawImage(r.topLeft(), back, r);
 }

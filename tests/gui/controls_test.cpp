@@ -623,3 +623,101 @@ TEST(ControlsWndProc, AFreedWindowSendsWmDestroyThroughItsProcedure) {
     EXPECT_FALSE(IsWindow(h));
     FreeObjectInstance(stub);
 }
+
+// ---- Reaching the screen -------------------------------------------------------------
+
+// Every repaint renders into the back buffer before it returns; the screen
+// gets the result of a whole event-loop turn in one copy per window.
+TEST(ControlsPaint, RepaintsOfOneTurnReachTheScreenInOneCopy) {
+    tk::Session s;
+    auto f = MakeForm(100, 80);
+    Probe* a = AddProbe(f.get(), 10, 10, 20, 20);
+    Probe* b = AddProbe(f.get(), 40, 10, 20, 20);
+    b->ControlStyle() << csOpaque;
+    f->Show();
+    tk::ProcessMessages();
+    const int before = tk::ScreenCopies(f.get());
+    ASSERT_GT(before, 0) << "showing the window copies it to the screen";
+
+    const TColor colours[] = {RGB(255, 255, 0), RGB(0, 255, 0), RGB(255, 255, 255), RGB(255, 0, 255)};
+    for (TColor c : colours) {
+        a->Fill = c;
+        a->Repaint();
+        EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), c);
+        b->Fill = c;
+        b->Repaint();
+        EXPECT_EQ(tk::BackBufferPixel(f.get(), 45, 15), c);
+        b->RepaintOver();
+        f->Update();
+    }
+    EXPECT_EQ(tk::ScreenCopies(f.get()), before) << "nothing is copied while the turn runs";
+    tk::ProcessMessages();
+    EXPECT_EQ(tk::ScreenCopies(f.get()), before + 1);
+    tk::ProcessMessages();
+    EXPECT_EQ(tk::ScreenCopies(f.get()), before + 1) << "no copy without a change";
+    // What reaches the screen is the state after the turn.
+    EXPECT_EQ(tk::PixelAt(f.get(), 15, 15), RGB(255, 0, 255));
+    EXPECT_EQ(tk::PixelAt(f.get(), 45, 15), RGB(255, 0, 255));
+}
+
+// A window that defers while hidden collects its repaints and paints them
+// once when it is shown; shown, it repaints synchronously again.
+TEST(ControlsPaint, AHiddenWindowThatDefersPaintsNothingUntilShown) {
+    tk::Session s;
+    auto f = MakeForm(100, 80);
+    f->SetPaintsWhileHidden(false);
+    Probe* p = AddProbe(f.get(), 10, 10, 20, 20);
+    Probe* over = AddProbe(f.get(), 40, 10, 20, 20);
+    over->ControlStyle() << csOpaque;
+    tk::PixelAt(f.get(), 0, 0);  // the test kit renders on request
+    const int formPaints = f->Paints, pPaints = p->Paints, overPaints = over->Paints;
+    EXPECT_TRUE(f->PaintDeferred());
+    EXPECT_FALSE(f->PaintsWhileHidden());
+
+    for (int i = 0; i < 10; ++i) {
+        p->Fill = i % 2 ? RGB(255, 255, 0) : RGB(0, 255, 0);
+        p->Repaint();
+        over->Fill = p->Fill;
+        over->Repaint();
+        over->RepaintOver();
+        f->Repaint();
+    }
+    EXPECT_EQ(f->Paints, formPaints);
+    EXPECT_EQ(p->Paints, pPaints);
+    EXPECT_EQ(over->Paints, overPaints);
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), RGB(255, 0, 0)) << "the back buffer is left alone";
+
+    f->Show();
+    tk::ProcessMessages();
+    EXPECT_FALSE(f->PaintDeferred());
+    EXPECT_EQ(p->Paints, pPaints + 1) << "ten repaints, one paint";
+    EXPECT_EQ(over->Paints, overPaints + 1);
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), RGB(255, 255, 0));
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 45, 15), RGB(255, 255, 0));
+
+    p->Fill = RGB(255, 255, 255);
+    p->Repaint();
+    EXPECT_EQ(p->Paints, pPaints + 2);
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), RGB(255, 255, 255));
+
+    // Hidden again: deferred again, and a render on request still shows the state.
+    f->Hide();
+    p->Fill = RGB(0, 0, 0);
+    p->Repaint();
+    EXPECT_EQ(p->Paints, pPaints + 2);
+    EXPECT_EQ(tk::PixelAt(p, 5, 5), RGB(0, 0, 0));
+}
+
+// Without the request, a hidden window renders at once as before.
+TEST(ControlsPaint, HiddenWindowsRenderAtOnceByDefault) {
+    tk::Session s;
+    auto f = MakeForm(100, 80);
+    Probe* p = AddProbe(f.get(), 10, 10, 20, 20);
+    tk::PixelAt(f.get(), 0, 0);
+    const int pPaints = p->Paints;
+    EXPECT_FALSE(f->PaintDeferred());
+    p->Fill = RGB(0, 255, 255);
+    p->Repaint();
+    EXPECT_EQ(p->Paints, pPaints + 1);
+    EXPECT_EQ(tk::BackBufferPixel(f.get(), 15, 15), RGB(0, 255, 255));
+}

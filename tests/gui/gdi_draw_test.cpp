@@ -100,6 +100,62 @@ TEST(GdiLines, XorPenDrawnTwiceRestores) {
     DeleteObject(pen);
 }
 
+// Rows and columns are written as spans cut once by each clip rectangle, the
+// rest pixel by pixel: either way a line under a clip region is exactly the
+// unclipped line's pixels inside the region, for every direction, pen style
+// and raster op.
+TEST(GdiLines, ClippedLinesAreTheUnclippedLineInsideTheClip) {
+    // A ring with a bar through it: several rectangles in several bands.
+    HRGN clip = CreateRectRgn(4, 4, 36, 36);
+    HRGN hole = CreateRectRgn(10, 10, 30, 30);
+    CombineRgn(clip, clip, hole, RGN_DIFF);
+    HRGN bar = CreateRectRgn(18, 0, 22, 40);
+    CombineRgn(clip, clip, bar, RGN_OR);
+    struct Line {
+        int x0, y0, x1, y1;
+    };
+    const Line lines[] = {{0, 20, 40, 20}, {39, 21, 0, 21}, {20, 0, 20, 40}, {21, 39, 21, 0}, {0, 0, 40, 40},
+                          {39, 2, 1, 30},  {5, 5, 6, 5},    {6, 6, 6, 7},    {7, 7, 7, 7},    {-5, 8, 50, 8}};
+    int inked = 0;
+    for (int style : {PS_SOLID, PS_DOT}) {
+        for (int rop : {R2_COPYPEN, R2_XORPEN, R2_NOT}) {
+            for (const Line& l : lines) {
+                Surface plain(40, 40, 0x336699), clipped(40, 40, 0x336699);
+                HPEN pen = CreatePen(style, 1, RGB(200, 30, 90));
+                for (Surface* s : {&plain, &clipped}) {
+                    SelectObject(s->dc(), pen);
+                    SetROP2(s->dc(), rop);
+                }
+                SelectClipRgn(clipped.dc(), clip);
+                for (Surface* s : {&plain, &clipped}) {
+                    MoveToEx(s->dc(), l.x0, l.y0, nullptr);
+                    LineTo(s->dc(), l.x1, l.y1);
+                }
+                SelectClipRgn(clipped.dc(), nullptr);
+                for (int y = 0; y < 40; ++y)
+                    for (int x = 0; x < 40; ++x) {
+                        const COLORREF want = PtInRegion(clip, x, y) ? plain.at(x, y) : COLORREF{0x336699};
+                        ASSERT_EQ(clipped.at(x, y), want) << "line " << l.x0 << "," << l.y0 << " -> " << l.x1 << ","
+                                                          << l.y1 << " style " << style << " rop " << rop << " at "
+                                                          << x << "," << y;
+                        inked += clipped.at(x, y) != 0x336699;
+                    }
+                for (Surface* s : {&plain, &clipped}) SelectObject(s->dc(), GetStockObject(BLACK_PEN));
+                DeleteObject(pen);
+            }
+        }
+    }
+    EXPECT_GT(inked, 500);
+    // Right to left: the start pixel is drawn, the end is not.
+    Surface r(12, 3);
+    MoveToEx(r.dc(), 9, 1, nullptr);
+    LineTo(r.dc(), 3, 1);
+    EXPECT_EQ(Row(r, 1, kBlack), "....######..");
+    DeleteObject(bar);
+    DeleteObject(hole);
+    DeleteObject(clip);
+}
+
 TEST(GdiRects, FillRectExcludesRightAndBottomFrameRectIsInside) {
     Surface s(10, 10);
     HBRUSH red = CreateSolidBrush(kRed);

@@ -1,7 +1,9 @@
 // Regions: combination, rectangle-list data blocks, shapes, filling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "gdi_testutil.h"
@@ -141,6 +143,62 @@ TEST(Region, ManyRunsBuildQuickly) {
     EXPECT_TRUE(PtInRegion(rgn, 16, 200));
     EXPECT_FALSE(PtInRegion(rgn, 18, 200));
     DeleteObject(rgn);
+}
+
+// Lists in band order are taken in one pass; the result must be the region
+// (and the rectangle list) that uniting the rectangles one by one gives,
+// whatever joins and merges the list needs. Lists out of band order still
+// give the union.
+TEST(Region, ExtCreateRegionGivesTheUnionForBandedAndUnorderedLists) {
+    std::mt19937 rng(19);
+    int bandedSeen = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::vector<RECT> rects;
+        int y = static_cast<int>(rng() % 3);
+        const int bands = 1 + static_cast<int>(rng() % 8);
+        std::vector<RECT> prevBand;
+        for (int b = 0; b < bands; ++b) {
+            const int h = 1 + static_cast<int>(rng() % 3);
+            std::vector<RECT> band;
+            if (!prevBand.empty() && rng() % 3 == 0) {
+                for (RECT r : prevBand) band.push_back(RECT{r.Left, y, r.Right, y + h});  // same spans again
+            } else {
+                int x = static_cast<int>(rng() % 4);
+                const int n = static_cast<int>(rng() % 5);
+                for (int i = 0; i < n; ++i) {
+                    const int w = 1 + static_cast<int>(rng() % 5);
+                    band.push_back(RECT{x, y, x + w, y + h});
+                    x += w + static_cast<int>(rng() % 3);  // 0: touching runs
+                }
+            }
+            rects.insert(rects.end(), band.begin(), band.end());
+            prevBand = band;
+            y += h + static_cast<int>(rng() % 2);  // 0: the next band touches
+        }
+        const int kind = static_cast<int>(rng() % 4);
+        if (kind == 1) std::shuffle(rects.begin(), rects.end(), rng);
+        if (kind == 2 && !rects.empty()) rects.push_back(rects[rng() % rects.size()]);  // a repeat overlaps
+        if (kind == 3) rects.push_back(RECT{2, 1, 9, 40});  // a tall rectangle across the bands
+        bandedSeen += kind == 0 && rects.size() > 3;
+
+        auto block = Block(rects, RECT{0, 0, 50, 50});
+        HRGN got = ExtCreateRegion(nullptr, static_cast<DWORD>(block.size()), reinterpret_cast<const RGNDATA*>(block.data()));
+        ASSERT_NE(got, nullptr);
+        HRGN want = CreateRectRgn(0, 0, 0, 0);
+        for (const RECT& r : rects) {
+            HRGN one = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+            CombineRgn(want, want, one, RGN_OR);
+            DeleteObject(one);
+        }
+        EXPECT_TRUE(EqualRgn(got, want)) << "round " << round;
+        EXPECT_EQ(Rects(got), Rects(want)) << "round " << round;
+        RECT a, b;
+        EXPECT_EQ(GetRgnBox(got, &a), GetRgnBox(want, &b)) << "round " << round;
+        EXPECT_EQ(a, b);
+        DeleteObject(want);
+        DeleteObject(got);
+    }
+    EXPECT_GT(bandedSeen, 50);
 }
 
 TEST(Region, EllipsesAndPolygons) {

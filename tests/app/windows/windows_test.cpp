@@ -438,6 +438,38 @@ TEST_F(WindowsTest, TimerLevelRuleAndClamping) {
     EXPECT_EQ(Form3->Timer1->Interval(), 30u);
 }
 
+// The timer runs while the Bio window is hidden: the controls take every
+// value, but nothing is painted until the window is shown.
+TEST_F(WindowsTest, TimerTicksOfTheHiddenBioWindowPaintNothing) {
+    int paints = 0;
+    TWndMethod old = Form3->leftlevel->WindowProc;
+    Form3->leftlevel->WindowProc = [&](TMessage& m) {
+        if (m.Msg == WM_PAINT) ++paints;
+        old(m);
+    };
+    struct Restore {
+        TWndMethod old;
+        ~Restore() {
+            Form3->leftlevel->WindowProc = old;
+            Form3->leftlevel->SetVisible(false);
+        }
+    } restore{old};
+    Form3->leftlevel->SetVisible(true);
+    ASSERT_FALSE(Form3->Visible());
+    for (DWORD level = 1; level <= 20; ++level) {
+        bass.level = level * 6;
+        ASSERT_TRUE(testkit::FireTimer(Form3->Timer1));
+        EXPECT_EQ(Form3->leftlevel->Position(), static_cast<int>(level * 6));
+    }
+    EXPECT_EQ(paints, 0);
+    Form3->Show();
+    testkit::ProcessMessages();
+    EXPECT_EQ(paints, 1) << "shown: the last state, painted once";
+    bass.level = 128;
+    testkit::FireTimer(Form3->Timer1);
+    EXPECT_EQ(paints, 2) << "shown: every change paints at once";
+}
+
 // The meters as the Bio window builds them: a 1-pixel black outline around 44
 // one-pixel ticks, zones of 26, 11 and 7, filling from opposite ends.
 TEST_F(WindowsTest, LevelMetersDrawOutlinedTicksInThreeZones) {
