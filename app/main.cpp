@@ -1,8 +1,18 @@
 // Entry point: the five windows, created once in this order; the splash is
 // the main window, and closing it ends the program. SIGINT and SIGTERM end
 // it the same way, through the event loop.
+//
+// Before that the program moves into its content folder (see
+// app/ContentDir.h) and presents itself to the desktop as one application,
+// "Hollowmere": the menu is its window, the other windows belong to it.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
 
+#include "app/ContentDir.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -10,9 +20,50 @@
 #include "app/Unit5.h"
 #include "app/bass/Bass.h"
 #include "gui/Forms.h"
+#include "gui/Dialogs.h"
 #include "gui/Signals.h"
 
-int main() {
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: korvane [--content DIR]\n");
+    return 2;
+}
+
+// The lookup failed: say so where the user sees it, then end with status 1.
+int ContentMissing(const std::string& why) {
+    std::fprintf(stderr, "korvane: %s\n", why.c_str());
+    gui::InitApplication();
+    gui::Application->MessageBox(why, "Hollowmere", gui::MB_OK | gui::MB_ICONSTOP);
+    gui::DoneApplication();
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app::ContentLookup lookup;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--content" && i + 1 < argc && !lookup.option) {
+            lookup.option = argv[++i];
+        } else if (arg.rfind("--content=", 0) == 0 && arg.size() > 10 && !lookup.option) {
+            lookup.option = arg.substr(10);
+        } else {
+            return Usage();
+        }
+    }
+    if (const char* env = std::getenv(app::kContentEnv); env && *env) lookup.environment = env;
+    std::error_code ec;
+    lookup.workingDir = std::filesystem::current_path(ec);
+    lookup.executableDir = app::ExecutableDir();
+    const app::ContentChoice content = app::FindContentDir(lookup);
+    if (content.dir.empty()) return ContentMissing(content.error);
+    if (::chdir(content.dir.c_str()) != 0) {
+        return ContentMissing("Cannot enter the content folder " + content.dir.string() + ": " + std::strerror(errno));
+    }
+
+    gui::SetDesktopIdentity({"Hollowmere", "korvane", "ICON"});
     gui::InitApplication();
     gui::TerminateOnSignals();
     gui::Application->CreateForm(&Form4);
@@ -20,6 +71,13 @@ int main() {
     gui::Application->CreateForm(&Form2);
     gui::Application->CreateForm(&Form3);
     gui::Application->CreateForm(&Form5);
+    // One taskbar entry: the splash while it is alone, then the menu. The
+    // covers, the Bio window and Mod Info stay out of the taskbar, but they
+    // are not made transient for the menu: the window manager would then
+    // keep them above it, and the Bio window covers nearly all of the menu.
+    Form2->SetShowInTaskbar(false);
+    Form3->SetShowInTaskbar(false);
+    Form5->SetShowInTaskbar(false);
     gui::Application->Run();
     gui::DoneApplication();
     // The Bio window releases the audio when it closes; a program ended with
@@ -27,6 +85,13 @@ int main() {
     const bool closed = BASS_Free() != 0;
     if (const int sig = gui::TerminatingSignal()) {
         std::fprintf(stderr, "korvane: ended by signal %d%s\n", sig, closed ? ", audio device closed" : "");
+    }
+    // The soak test reads the audio output's health from this line.
+    if (const char* stats = std::getenv("KORVANE_AUDIO_STATS"); stats && *stats) {
+        const bass::OutputStats s = bass::GetOutputStats();
+        std::fprintf(stderr, "korvane: audio output: %llu callbacks, %llu underruns, slowest %.2f ms (buffer %.2f ms)\n",
+                     static_cast<unsigned long long>(s.callbacks), static_cast<unsigned long long>(s.underruns),
+                     s.worstMs, s.bufferMs);
     }
     return 0;
 }

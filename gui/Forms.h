@@ -76,6 +76,12 @@ public:
     void SetTopmost(bool v);
     // The window has a region: frame and caption are gone.
     bool HasWindowRegion() const { return FHasRegion; }
+    // Whether the window has an entry of its own in the taskbar and the
+    // pager (true by default). The program's secondary windows turn it off,
+    // so the program shows one entry. Takes effect when the window is next
+    // shown.
+    bool ShowInTaskbar() const { return FShowInTaskbar; }
+    void SetShowInTaskbar(bool v) { FShowInTaskbar = v; }
 
     void SetVisible(bool v) override;
     void BringToFront() override;
@@ -137,6 +143,7 @@ private:
     TFormStyle FFormStyle = fsNormal;
     TModalResult FModalResult = mrNone;
     TWinControl* FActiveControl = nullptr;
+    bool FShowInTaskbar = true;
     bool FTopmost = false;
     bool FHasRegion = false;
     bool FCreated = false;
@@ -248,6 +255,18 @@ private:
 extern TApplication* Application;
 extern TScreen* Screen;
 void InitApplication();
+
+// The program's identity towards the desktop, given before the first form is
+// created. Name: the application name, the window class the desktop groups
+// the windows by (X11 WM_CLASS class). DesktopId: the installed desktop
+// entry's id without ".desktop" (the Wayland app id). IconKind: the resource
+// kind whose pictures (one per size, PNG or BMP) make the window icon.
+struct TDesktopIdentity {
+    String Name;
+    String DesktopId;
+    String IconKind;
+};
+void SetDesktopIdentity(const TDesktopIdentity& Identity);
 // Frees every form and the application objects (end of the program).
 void DoneApplication();
 

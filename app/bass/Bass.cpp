@@ -27,6 +27,7 @@
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -266,16 +267,48 @@ void mixLocked(Engine& e, std::int16_t* out, DWORD frames) {
     }
 }
 
+// Output health, written by the callback only, read from any thread.
+struct OutputCounters {
+    std::atomic<std::uint64_t> callbacks{0};
+    std::atomic<std::uint64_t> underruns{0};
+    std::atomic<std::int64_t> worstNs{0};
+    std::atomic<std::int64_t> bufferNs{0};
+};
+OutputCounters& outputCounters() {
+    static OutputCounters* c = new OutputCounters;  // outlives a callback running at exit
+    return *c;
+}
+
+// Counts one callback that took `took` for a buffer that plays `plays`.
+void noteCallback(Clock::duration took, Clock::duration plays) {
+    OutputCounters& c = outputCounters();
+    const std::int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(took).count();
+    c.callbacks.fetch_add(1, std::memory_order_relaxed);
+    if (took > plays) c.underruns.fetch_add(1, std::memory_order_relaxed);
+    if (ns > c.worstNs.load(std::memory_order_relaxed)) c.worstNs.store(ns, std::memory_order_relaxed);
+    c.bufferNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(plays).count(), std::memory_order_relaxed);
+}
+
 void SDLCALL audioCallback(void* userdata, Uint8* stream, int len) {
+    const Clock::time_point entered = Clock::now();
     Engine& e = *static_cast<Engine*>(userdata);
     const DWORD frames = static_cast<DWORD>(std::max(len, 0) / 4);
     std::fill(stream + frames * 4, stream + std::max(len, 0), Uint8{0});
-    std::lock_guard<std::mutex> lock(e.state);
-    e.blockStart = e.mixed;
-    e.blockFrames = frames;
-    e.blockTime = Clock::now();
-    e.haveBlock = true;
-    mixLocked(e, reinterpret_cast<std::int16_t*>(stream), frames);
+    DWORD freq = 0;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        e.blockStart = e.mixed;
+        e.blockFrames = frames;
+        e.blockTime = Clock::now();
+        e.haveBlock = true;
+        mixLocked(e, reinterpret_cast<std::int16_t*>(stream), frames);
+        freq = e.freq;
+    }
+    if (freq > 0) {
+        const auto plays = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::nanoseconds(static_cast<std::int64_t>(frames) * 1'000'000'000LL / freq));
+        noteCallback(Clock::now() - entered, plays);
+    }
 }
 
 // The mixer frame the listener hears now.
@@ -336,6 +369,16 @@ std::once_flag closeAtExitOnce;
 }  // namespace
 
 DWORD BASS_GetVersion() { return 0x00040001u; }
+
+bass::OutputStats bass::GetOutputStats() {
+    const OutputCounters& c = outputCounters();
+    OutputStats s;
+    s.callbacks = c.callbacks.load(std::memory_order_relaxed);
+    s.underruns = c.underruns.load(std::memory_order_relaxed);
+    s.worstMs = static_cast<double>(c.worstNs.load(std::memory_order_relaxed)) / 1e6;
+    s.bufferMs = static_cast<double>(c.bufferNs.load(std::memory_order_relaxed)) / 1e6;
+    return s;
+}
 
 BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
     Engine& e = engine();

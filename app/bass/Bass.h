@@ -104,6 +104,19 @@ DWORD Render(std::int16_t* out, DWORD frames);
 // the mixer by that much.
 BOOL SetNoSoundLatency(DWORD frames);
 
+// The real device's output health since the program started (all devices,
+// never reset). A callback is one request of the device for a buffer; an
+// underrun is a callback that took longer than its buffer plays (frames /
+// rate), counted from its entry (waiting for the mixer's lock included) to
+// the buffer's last frame mixed: the device ran out of sound while it waited.
+struct OutputStats {
+    std::uint64_t callbacks = 0;
+    std::uint64_t underruns = 0;
+    double worstMs = 0;   // the slowest callback
+    double bufferMs = 0;  // the time one buffer plays, of the latest callback
+};
+OutputStats GetOutputStats();
+
 // What a module file holds, read without playing it.
 struct ModuleInfo {
     std::string format;  // "IT", "XM", "S3M" or "MOD"

@@ -486,6 +486,34 @@ struct Manifest {
   }
 };
 
+// Area-average scaling of a square picture to n x n: every source pixel
+// counts with the share of it that falls into the target pixel.
+Image ScaleSquare(const Image& src, int n) {
+  const int s = src.Width();
+  Image out(n, n);
+  const double k = static_cast<double>(s) / n;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      double r = 0, g = 0, b = 0, wsum = 0;
+      const double x0 = x * k, x1 = (x + 1) * k, y0 = y * k, y1 = (y + 1) * k;
+      for (int sy = static_cast<int>(y0); sy < std::min(s, static_cast<int>(std::ceil(y1))); ++sy) {
+        const double wy = std::min<double>(sy + 1, y1) - std::max<double>(sy, y0);
+        for (int sx = static_cast<int>(x0); sx < std::min(s, static_cast<int>(std::ceil(x1))); ++sx) {
+          const double wgt = wy * (std::min<double>(sx + 1, x1) - std::max<double>(sx, x0));
+          const Rgb c = src.At(sx, sy);
+          r += c.r * wgt;
+          g += c.g * wgt;
+          b += c.b * wgt;
+          wsum += wgt;
+        }
+      }
+      auto q = [&](double v) { return static_cast<uint8_t>(std::clamp(v / wsum + 0.5, 0.0, 255.0)); };
+      out.Set(x, y, Rgb{q(r), q(g), q(b)});
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 }  // namespace content::pic
@@ -544,6 +572,14 @@ void WriteArtwork(const std::string& outDir) {
   mf.Add("UPONLYCURSOR.cur", "UPONLYCURSOR", "cursor", 32, 32, EncodeCursor(ScrollCursor(true, false), 16, 16));
   mf.Add("DOWNONLYCURSOR.cur", "DOWNONLYCURSOR", "cursor", 32, 32, EncodeCursor(ScrollCursor(false, true), 16, 16));
   mf.Add("SKCURSORHANDPOINT.cur", "SKCURSORHANDPOINT", "cursor", 32, 32, EncodeCursor(HandCursor(true), 8, 1));
+
+  // The program's icon: the splash's moon over the water, at the sizes the
+  // desktop's icon theme and the window icon use.
+  const Image iconArt = SplashPicture().Crop(kIconCrop.x, kIconCrop.y, kIconCrop.size, kIconCrop.size);
+  for (int n : kIconSizes) {
+    mf.Add("icon_" + std::to_string(n) + ".png", "ICON/ICON_" + std::to_string(n), "PNG", n, n,
+           EncodePng(ScaleSquare(iconArt, n)));
+  }
 
   std::string text =
       "# Hollowmere artwork: file, resource (window.component.property or resource name), kind, size\n";

@@ -22,6 +22,14 @@ Image PanelStrip(uint32_t seed, const std::string& word, Rgb tint);
 
 Image SplashPicture();
 
+// The program's icon is this square of the splash (the moon and its light),
+// written as icon_<n>.png for each size.
+struct IconCrop {
+  int x, y, size;
+};
+inline constexpr IconCrop kIconCrop{261, 24, 116};
+inline constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
 // The slider's built-in pictures as 16-colour indices (Windows VGA order).
 const std::vector<Rgb>& VgaPalette();
 struct Indexed16 {

@@ -573,4 +573,74 @@ Bytes EncodeCursor(const std::vector<std::string>& art, int hotX, int hotY) {
   return out;
 }
 
+// ---------------------------------------------------------------- PNG
+namespace {
+
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
+  crc = ~crc;
+  for (size_t i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutBe32(Bytes& b, uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<uint8_t>(v >> s));
+}
+
+void PngChunk(Bytes& out, const char* type, const Bytes& data) {
+  PutBe32(out, static_cast<uint32_t>(data.size()));
+  Bytes body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  out.insert(out.end(), body.begin(), body.end());
+  PutBe32(out, Crc32(body.data(), body.size()));
+}
+
+}  // namespace
+
+Bytes EncodePng(const Image& img) {
+  const int w = img.Width(), h = img.Height();
+  if (w <= 0 || h <= 0) throw std::invalid_argument("EncodePng: empty image");
+  // Scanlines with filter type 0 (none) in front of each row.
+  Bytes raw;
+  raw.reserve(static_cast<size_t>(h) * (1 + 3 * static_cast<size_t>(w)));
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < w; ++x) {
+      const Rgb c = img.At(x, y);
+      raw.insert(raw.end(), {c.r, c.g, c.b});
+    }
+  }
+  // zlib stream: header, stored blocks of at most 65535 bytes, Adler-32.
+  Bytes z{0x78, 0x01};
+  size_t pos = 0;
+  do {
+    const size_t n = std::min<size_t>(65535, raw.size() - pos);
+    const bool last = pos + n == raw.size();
+    z.push_back(last ? 1 : 0);
+    z.insert(z.end(), {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(~n),
+                       static_cast<uint8_t>(~n >> 8)});
+    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos),
+             raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    pos += n;
+  } while (pos < raw.size());
+  uint32_t a = 1, b = 0;
+  for (uint8_t v : raw) {
+    a = (a + v) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBe32(z, (b << 16) | a);
+
+  Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  Bytes ihdr;
+  PutBe32(ihdr, static_cast<uint32_t>(w));
+  PutBe32(ihdr, static_cast<uint32_t>(h));
+  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, adaptive filters, no interlace
+  PngChunk(out, "IHDR", ihdr);
+  PngChunk(out, "IDAT", z);
+  PngChunk(out, "IEND", {});
+  return out;
+}
+
 }  // namespace content::pic

@@ -67,6 +67,11 @@ Bytes EncodeGif(const GifFile& gif);
 // ---------------------------------------------------------------- JPEG
 Bytes EncodeJpeg(const Image& img, int quality = 90);
 
+// ---------------------------------------------------------------- PNG
+// 8-bit RGB PNG, its image data in stored (uncompressed) deflate blocks: the
+// desktop's icon loaders read it, and the generator needs no zlib.
+Bytes EncodePng(const Image& img);
+
 // ---------------------------------------------------------------- cursors
 // A 32 x 32 monochrome cursor described by 32 strings of 32 characters:
 // '.' transparent, '#' black, 'o' white, 'x' inverted screen.

@@ -10,9 +10,19 @@
 
 #include "gui/Forms.h"
 #include "gui/detail/GdiInternal.h"
+#include "gui/detail/win_Identity.h"
 #include "gui/detail/win_State.h"
 
 namespace gui::detail {
+
+namespace {
+// A form about to be mapped gets its desktop identity (owner, taskbar
+// presence) first: the window manager reads it when it maps the window.
+void IdentifyShownWindow(QWidget* w, TWinControl* owner) {
+    if (w->isWindow())
+        if (auto* f = dynamic_cast<TCustomForm*>(owner)) ApplyWindowIdentity(w, f);
+}
+}  // namespace
 
 WinWidget::WinWidget(TWinControl* o, QWidget* parent) : QWidget(parent), owner(o) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -48,6 +58,7 @@ bool WinWidget::event(QEvent* e) {
         Guard([&] { SendMessage(h, pe->msg, pe->wparam, pe->lparam); });
         return true;
     }
+    if (e->type() == QEvent::Show) IdentifyShownWindow(this, owner);
     if (e->type() == QEvent::ApplicationPaletteChange && isWindow()) {
         // The system colours changed: every control of this window hears of it.
         TWinControl* o = owner;
