@@ -23,7 +23,6 @@
 #include "gui/Forms.h"
 #include "gui/Resources.h"
 #include "gui/detail/GdiInternal.h"
-#include "gui/detail/win_Internal.h"
 
 namespace gui {
 

@@ -135,6 +135,13 @@ std::pair<int, int> PictureSize(const Bytes& b) {
     auto d = readers::DecodeJpeg(b, nullptr);
     return d ? std::pair{d->width, d->height} : std::pair{-1, -1};
   }
+  // PNG (the program's icons): the IHDR chunk's width and height, big-endian.
+  static const unsigned char kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (b.size() >= 24 && std::equal(std::begin(kPng), std::end(kPng), b.begin()) &&
+      std::string(b.begin() + 12, b.begin() + 16) == "IHDR") {
+    auto be = [&](size_t i) { return (b[i] << 24) | (b[i + 1] << 16) | (b[i + 2] << 8) | b[i + 3]; };
+    return {be(16), be(20)};
+  }
   return {-1, -1};
 }
 
@@ -335,7 +342,7 @@ TEST_F(Generated, ManifestListsEveryArtworkFileWithItsSize) {
     if (e.path().filename() == "artwork.txt") continue;
     EXPECT_TRUE(listed.count(e.path().filename().string())) << e.path();
   }
-  EXPECT_EQ(listed.size(), 1u + 2u + 20u + 1u + 6u + 3u + 6u);
+  EXPECT_EQ(listed.size(), 1u + 2u + 20u + 1u + 6u + 3u + 6u + 6u);  // ..., the six icon sizes
 }
 
 TEST_F(Generated, OutputIsDeterministic) {
