@@ -144,6 +144,14 @@ THtmlView::~THtmlView() {
     FTimer->SetEnabled(false);
     // The document's controls live on the paint panel: they go first.
     FSectionList.reset();
+    // The last viewer gone takes the shared state with it; the cursors it
+    // registered go too (the next viewer registers them again).
+    if (!THtmlContext::Current() && Screen)
+        for (TCursor i = 1; i <= 5; ++i)
+            if (HCURSOR c = Screen->Cursors.Find(i)) {
+                DestroyCursor(c);
+                Screen->Cursors[i] = nullptr;
+            }
 }
 
 void THtmlView::SetProcessing(bool v) {
