@@ -28,6 +28,12 @@ String Paragraphs(int n, const String& prefix) {
     return s;
 }
 
+String Breaks(int n) {
+    String s;
+    for (int i = 0; i < n; ++i) s += "<br>";
+    return s;
+}
+
 class Viewer : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -438,4 +444,31 @@ TEST_F(Viewer, PaintingShowsTheBackgroundAndTheText) {
         for (int y = 0; y < 40; ++y)
             if (gui::ColorToRGB(shot->Canvas()->Pixels(x, y)) == 0) ++dark;
     EXPECT_GT(dark, 20);
+}
+
+TEST_F(Viewer, ListBulletsScrollWithTheirText) {
+    view->SetHtmlBorderStyle(htmlview::htNone);
+    view->LoadFromFile(Write("list.html", "<body bgcolor=\"#FFFFFF\" text=\"#000000\">" + Paragraphs(30, "p") +
+                                              "<ul><li>item</ul>" + Breaks(40) + "</body>"));
+    htmlview::TSection* item = nullptr;
+    for (int i = 0; i < view->SectionList()->Count(); ++i)
+        if (auto* s = dynamic_cast<htmlview::TSection*>(view->SectionList()->Section(i)); s && s->ListType == 2)
+            item = s;
+    ASSERT_NE(item, nullptr);
+    view->SetVScrollBarPosition(item->YValue - 100);
+    auto shot = gui::testkit::Render(view->PaintPanel());
+    ASSERT_TRUE(shot);
+    ASSERT_FALSE(item->Lines().empty());
+    const int textLeft = item->Lines()[0].DrawXX;
+    // The bullet sits left of the item's text on its line, not where the
+    // line would be without the scroll.
+    auto darkIn = [&](int top, int bottom) {
+        int n = 0;
+        for (int x = 0; x < textLeft - 1; ++x)
+            for (int y = std::max(0, top); y < bottom; ++y)
+                if (gui::ColorToRGB(shot->Canvas()->Pixels(x, y)) != 0xFFFFFF) ++n;
+        return n;
+    };
+    EXPECT_GT(darkIn(100, 100 + item->SectionHeight), 0);
+    EXPECT_EQ(darkIn(100 + item->SectionHeight, view->PaintPanel()->Height()), 0);
 }
