@@ -130,7 +130,8 @@ public:
     gui::TStringList* History() const { return FHistory.get(); }
     gui::TStringList* TitleHistory() const { return FTitleHistory.get(); }
     int HistoryIndex() const { return FHistoryIndex; }
-    // Goes to an entry of the history (0 the newest).
+    // Goes to an entry of the history (0 the newest); Alt+Left and
+    // Alt+Right step back and forward.
     void SetHistoryIndex(int Value);
     gui::TStringList* Visited() const { return FVisited.get(); }
 

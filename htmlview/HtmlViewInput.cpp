@@ -251,6 +251,11 @@ void THtmlView::KeyDown(Word& Key, TShiftState Shift) {
         FPaintPanel->SetCursor(crDefault);
         return;
     }
+    if (Shift.Contains(ssAlt) && (Key == VK_LEFT || Key == VK_RIGHT)) {
+        // Back and forward through the history, as readers expect.
+        SetHistoryIndex(FHistoryIndex + (Key == VK_LEFT ? 1 : -1));
+        return;
+    }
     const int pos = FVScrollBar->Position32();
     int newPos = pos;
     switch (Key) {

@@ -169,6 +169,15 @@ TEST_F(Viewer, HistoryGrowsOnlyWithOtherFilesAndKeepsItsLimit) {
     view->SetHistoryIndex(1);
     EXPECT_EQ(view->CurrentFile(), view->History()->Strings(1));
     EXPECT_NE(view->CurrentFile().find("p13.html"), String::npos);
+    // Alt+Left and Alt+Right walk the history too.
+    view->SetFocus();
+    gui::testkit::KeyDown(gui::VK_LEFT, {gui::ssAlt}, view);
+    EXPECT_EQ(view->HistoryIndex(), 2);
+    EXPECT_NE(view->CurrentFile().find("p12.html"), String::npos);
+    gui::testkit::KeyDown(gui::VK_RIGHT, {gui::ssAlt}, view);
+    gui::testkit::KeyDown(gui::VK_RIGHT, {gui::ssAlt}, view);
+    EXPECT_EQ(view->HistoryIndex(), 0);
+    EXPECT_NE(view->CurrentFile().find("p14.html"), String::npos);
     // Lowering the limit clears the history.
     view->SetHistoryMaxCount(5);
     EXPECT_EQ(view->History()->Count(), 0);
@@ -471,4 +480,18 @@ TEST_F(Viewer, ListBulletsScrollWithTheirText) {
     };
     EXPECT_GT(darkIn(100, 100 + item->SectionHeight), 0);
     EXPECT_EQ(darkIn(100 + item->SectionHeight, view->PaintPanel()->Height()), 0);
+}
+
+TEST_F(Viewer, GoingBackReturnsToTheReadingPosition) {
+    const String a = LinkPage("a.html", "b.html"), b = LinkPage("b.html", "a.html");
+    view->LoadFromFile(a);
+    view->SetVScrollBarPosition(250);
+    view->LoadFromFile(b);
+    view->SetVScrollBarPosition(100);
+    view->SetHistoryIndex(1);
+    EXPECT_EQ(view->CurrentFile(), a);
+    EXPECT_EQ(view->VScrollBarPosition(), 250);
+    view->SetHistoryIndex(0);
+    EXPECT_EQ(view->CurrentFile(), b);
+    EXPECT_EQ(view->VScrollBarPosition(), 100);
 }
