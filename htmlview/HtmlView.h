@@ -55,6 +55,8 @@ public:
     TPaintPanel(gui::TComponent* AOwner, THtmlView* Viewer);
 
 protected:
+    // A click can give the panel the focus: its keys are the viewer's.
+    void WndProc(gui::TMessage& M) override;
     void Paint() override;
     void WMEraseBkgnd(gui::TMessage& M) override { M.Result = 1; }  // the paint covers everything
     void WMLButtonDblClk(gui::TMessage& M) override;

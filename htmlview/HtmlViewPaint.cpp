@@ -14,6 +14,19 @@ TPaintPanel::TPaintPanel(TComponent* AOwner, THtmlView* Viewer) : TCustomControl
     ControlStyle() << csDoubleClicks;
 }
 
+void TPaintPanel::WndProc(TMessage& M) {
+    switch (M.Msg) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_CHAR:
+        case WM_GETDLGCODE: M.Result = FViewer->Perform(M.Msg, M.WParam, M.LParam); return;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: FViewer->UpdateBorder(); break;
+        default: break;
+    }
+    TCustomControl::WndProc(M);
+}
+
 void TPaintPanel::Paint() { FViewer->PanelPaint(Canvas()); }
 
 void TPaintPanel::WMLButtonDblClk(TMessage& M) {

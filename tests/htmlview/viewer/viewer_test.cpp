@@ -323,6 +323,9 @@ TEST_F(Viewer, WheelAndKeysScrollByTheirSteps) {
     gui::testkit::KeyDown(gui::VK_DOWN, {}, view);
     EXPECT_EQ(view->VScrollBarPosition(), 16);
     EXPECT_EQ(view->Perform(gui::WM_GETDLGCODE, 0, 0), gui::DLGC_WANTARROWS);
+    // A click may leave the focus on the inner panel: its keys scroll too.
+    gui::testkit::KeyDown(gui::VK_DOWN, {}, view->PaintPanel());
+    EXPECT_EQ(view->VScrollBarPosition(), 32);
 }
 
 TEST_F(Viewer, TheScrollBarMovesTheView) {
