@@ -498,3 +498,21 @@ TEST_F(Viewer, GoingBackReturnsToTheReadingPosition) {
     EXPECT_EQ(view->CurrentFile(), b);
     EXPECT_EQ(view->VScrollBarPosition(), 100);
 }
+
+TEST_F(Viewer, PicturesFromOutsideTheContentFolderShowTheErrorPicture) {
+    // The same 2x2 picture beside the page and above its folder.
+    const unsigned char bmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0,
+                                 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0};
+    for (const fs::path& p : {content / "in.bmp", dir / "out.bmp"})
+        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+    view->LoadFromFile(Write("pics.html", "<img src=\"in.bmp\"><img src=\"../out.bmp\"><img src=\"" +
+                                              (dir / "out.bmp").string() + "\">"));
+    Shown();
+    auto* s = dynamic_cast<htmlview::TSection*>(view->SectionList()->Section(0));
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->Images->Count(), 3);
+    EXPECT_FALSE(s->Images->Image(0)->IsStock());
+    EXPECT_TRUE(s->Images->Image(1)->IsStock());
+    EXPECT_TRUE(s->Images->Image(2)->IsStock());
+}
