@@ -162,7 +162,12 @@ void THtmlBuilder::EndLink() {
         FInLink = false;
         Pop();
     }
-    if (FSection) FSection->ChangeFontAndLink(false, Font(), nullptr);
+    if (!FSection) return;
+    // Only a font that carries a link needs the link taken off.
+    if (FSection->Fonts.Font(FSection->Fonts.Count() - 1)->HasLink())
+        FSection->ChangeFontAndLink(false, Font(), nullptr);
+    else
+        FSection->ChangeFont(Font());
 }
 
 void THtmlBuilder::AddAnchor(const String& Name) {

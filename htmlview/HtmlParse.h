@@ -244,7 +244,7 @@ struct THtmlParseResult {
 // hostile pages cannot exhaust the stack (or, for tables, the time that each
 // level multiplies).
 constexpr int MaxNesting = 100;
-constexpr int MaxTableNesting = 16;
+constexpr int MaxTableNesting = 8;
 
 // Fills Doc from the page. NameList (may be null) receives one entry per
 // anchor: the upper-case name without "#", the section it stands in; the

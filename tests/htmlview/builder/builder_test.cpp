@@ -253,7 +253,7 @@ TEST(Builder, MetaSoundAndScriptEvents) {
     };
     b.Parse("<meta http-equiv=Content-Type content=\"text/html; charset=windows-1251\">"
             "<bgsound src=a.mid loop=3><bgsound src=b.mid><bgsound>"
-            "<script language=js name=n>if (a<b) {\n<!-- x -->}</script>text",
+            "<script language=js name=n>if (a<b) {\n<!-- x -->}</script><p>text",
             hooks);
     EXPECT_EQ(seen, (std::vector<std::string>{"meta Content-Type||text/html; charset=windows-1251",
                                               "sound a.mid 3 f", "sound b.mid 1 f",

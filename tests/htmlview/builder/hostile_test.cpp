@@ -41,7 +41,7 @@ TEST(Hostile, DeepNestingIsCutAndSaysSo) {
 }
 
 TEST(Hostile, NestedTablesLayOutInBoundedTime) {
-    Survives(Repeat("<table border=1><tr><td>a<td>", 40) + "deep", 30);
+    Survives(Repeat("<table border=1><tr><td>a<td>", 40) + "deep");
 }
 
 TEST(Hostile, ThousandsOfFontsAndStyles) {
