@@ -108,24 +108,40 @@ String ToAnsi(const QString& s) {
 }
 
 QString MapFaceName(const char* faceName, BYTE pitchAndFamily) {
+    // Faces that pages ask for and this system lacks go, as the platform's
+    // font mapper would send them, to an installed face of the same kind.
+    static const char* const kSans[] = {
+        "arial", "ms sans serif", "helvetica", "tahoma", "verdana", "system", "ms shell dlg", "small fonts",
+        "microsoft sans serif", "trebuchet ms", "century gothic", "lucida sans", "lucida sans unicode",
+        "lucida grande", "franklin gothic medium", "segoe ui", "calibri", "candara", "corbel", "geneva",
+        "arial narrow", "arial black", "comic sans ms", "impact", "sans-serif", "sans serif"};
+    static const char* const kSerif[] = {
+        "times new roman", "times", "ms serif", "georgia", "garamond", "book antiqua", "palatino",
+        "palatino linotype", "bookman old style", "century schoolbook", "cambria", "constantia",
+        "new york", "serif"};
+    static const char* const kFixed[] = {
+        "courier new", "courier", "terminal", "fixedsys", "lucida console", "consolas",
+        "lucida sans typewriter", "andale mono", "monaco", "monospace", "courier 10 pitch"};
     const String f = Lower(faceName != nullptr ? faceName : "");
-    if (f == "arial" || f == "ms sans serif" || f == "helvetica" || f == "tahoma" || f == "verdana" ||
-        f == "system" || f == "ms shell dlg" || f == "small fonts" || f == "microsoft sans serif")
-        return QStringLiteral("Liberation Sans");
-    if (f == "times new roman" || f == "times" || f == "ms serif" || f == "georgia")
-        return QStringLiteral("Liberation Serif");
-    if (f == "courier new" || f == "courier" || f == "terminal" || f == "fixedsys" || f == "lucida console")
-        return QStringLiteral("Liberation Mono");
+    for (const char* n : kSans)
+        if (f == n) return QStringLiteral("Liberation Sans");
+    for (const char* n : kSerif)
+        if (f == n) return QStringLiteral("Liberation Serif");
+    for (const char* n : kFixed)
+        if (f == n) return QStringLiteral("Liberation Mono");
     if (f.empty()) {
         if ((pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN)
             return QStringLiteral("Liberation Mono");
         if ((pitchAndFamily & 0xF0) == FF_ROMAN) return QStringLiteral("Liberation Serif");
         return QStringLiteral("Liberation Sans");
     }
-    // A face installed under its own name is used as is; anything else falls back.
+    // A face installed under its own name is used as is; anything else falls
+    // back by the family the caller asked for.
     QString name = QString::fromLatin1(faceName);
     if (QFontDatabase::hasFamily(name)) return name;
-    if ((pitchAndFamily & 0x03) == FIXED_PITCH) return QStringLiteral("Liberation Mono");
+    if ((pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN)
+        return QStringLiteral("Liberation Mono");
+    if ((pitchAndFamily & 0xF0) == FF_ROMAN) return QStringLiteral("Liberation Serif");
     return QStringLiteral("Liberation Sans");
 }
 

@@ -6,40 +6,19 @@
 
 #include "gui/ScopedDC.h"
 #include "htmlview/HtmlBlocks.h"
+#include "htmlview/HtmlParse.h"
 
 namespace htmlview {
 
 using namespace gui;
 
-const TRuleSymbols DefaultRuleSymbols{5, 16, 25, 32, 54};
+const TRuleSymbols DefaultRuleSymbols{AlignAttr, WidthAttr, SizeAttr, ColorAttr, NoShadeAttr};
 
 namespace {
 
 int DefaultSize(const TSectionList* Doc) { return Doc ? Doc->FontSize : 12; }
 
-// A colour by one of the sixteen names or as hexadecimal RRGGBB ("#" optional).
-bool ParseColor(String S, TColor& Color) {
-    static const struct {
-        const char* Name;
-        TColor Value;
-    } Names[] = {{"black", 0x000000}, {"maroon", 0x000080}, {"green", 0x008000},  {"olive", 0x008080},
-                 {"navy", 0x800000},  {"purple", 0x800080}, {"teal", 0x808000},   {"gray", 0x808080},
-                 {"silver", 0xC0C0C0}, {"red", 0x0000FF},   {"lime", 0x00FF00},   {"yellow", 0x00FFFF},
-                 {"blue", 0xFF0000},  {"fuchsia", 0xFF00FF}, {"aqua", 0xFFFF00},  {"white", 0xFFFFFF}};
-    S = LowerCase(Trim(S));
-    for (const auto& n : Names)
-        if (S == n.Name) {
-            Color = n.Value;
-            return true;
-        }
-    if (!S.empty() && S[0] == '#') S.erase(0, 1);
-    if (S.empty() || S.size() > 6) return false;
-    for (char c : S)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    const long rgb = std::strtol(S.c_str(), nullptr, 16);
-    Color = static_cast<TColor>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
-    return true;
-}
+bool ParseColor(const String& S, TColor& Color) { return ParseColorValue(S, Color); }
 
 }  // namespace
 

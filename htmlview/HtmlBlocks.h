@@ -29,7 +29,7 @@ struct TFormSymbols {
 struct TRuleSymbols {
     std::uint8_t Align, Width, Size, Color, NoShade;
 };
-// The tokenizer's numbering until it lands beside this code.
+// The tokenizer's attribute symbols.
 extern const TFormSymbols DefaultFormSymbols;
 extern const TRuleSymbols DefaultRuleSymbols;
 
@@ -306,11 +306,12 @@ struct TTableSymbols {
     std::uint8_t Align, BgColor, ColSpan, RowSpan, Border, CellPadding, CellSpacing, Width, BorderColor, Height,
         HSpace, VSpace;
 };
-// The tokenizer's attribute order until it lands beside this code.
+// The tokenizer's attribute symbols.
 extern const TTableSymbols DefaultTableSymbols;
 
-// An HTML colour value (a name or six hex digits, "#" optional) as a colour
-// matched against the palette; false when it does not parse.
+// An HTML colour value (read as the document builder reads it,
+// ParseColorValue) as a colour matched against the palette; false when it
+// does not parse.
 bool ParseHtmlColor(const String& Value, gui::TColor& Color);
 
 // One table cell: its spans and sizes, and the column of sections it holds.

@@ -8,12 +8,15 @@
 #include "gui/ExtCtrls.h"
 #include "gui/StdCtrls.h"
 #include "htmlview/HtmlBlocks.h"
+#include "htmlview/HtmlParse.h"
 
 namespace htmlview {
 
 using namespace gui;
 
-const TFormSymbols DefaultFormSymbols{2, 18, 19, 24, 25, 26, 27, 28, 29, 22, 23, 43, 57, 52, 53};
+const TFormSymbols DefaultFormSymbols{NameAttr,     ValueAttr,  TypeAttr,     CheckedAttr, SizeAttr,
+                                       MaxLengthAttr, ColsAttr,   RowsAttr,     MultipleAttr, MethodAttr,
+                                       ActionAttr,   TargetAttr, EncTypeAttr,  OnClickAttr, WrapAttr};
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Images in text: attributes, fetching through the cache and the loaders,
 // sizing, floating, painting and hit tests; GIF hover and animation.
 #include "htmlview/HtmlImages.h"
+#include "htmlview/HtmlParse.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,7 +15,9 @@ namespace htmlview {
 
 using namespace gui;
 
-const TImageSymbols DefaultImageSymbols{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+const TImageSymbols DefaultImageSymbols{SrcAttr,     AltAttr,    AlignAttr,  BorderAttr,
+                                         WidthAttr,   HeightAttr, HSpaceAttr, VSpaceAttr,
+                                         TranspAttr,  IsMapAttr,  UseMapAttr, ActiveAttr};
 
 String ImageKey(const String& Name) {
     String k = Trim(Name);

@@ -18,7 +18,7 @@ class TGIFImage;
 struct TImageSymbols {
     std::uint8_t Src, Alt, Align, Border, Width, Height, HSpace, VSpace, Transp, IsMap, UseMap, Active;
 };
-// The tokenizer's numbering until it lands beside this code.
+// The tokenizer's attribute symbols.
 extern const TImageSymbols DefaultImageSymbols;
 
 class TFloatingObj : public gui::TObject {

@@ -205,4 +205,67 @@ private:
 
 // ==== End of tokenizer ===============================================================
 
+// ==== Document builder ==============================================================
+
+class TSectionList;
+
+using TSoundType = std::function<void(gui::TObject* Sender, const gui::String& SRC, std::int32_t Loop,
+                                      bool Terminate)>;
+using TMetaType = std::function<void(gui::TObject* Sender, const gui::String& HttpEq, const gui::String& Name,
+                                     const gui::String& Content)>;
+// Script is the body's text, zero-terminated; it lives for the call.
+using TScriptEvent = std::function<void(gui::TObject* Sender, const gui::String& Name,
+                                        const gui::String& Language, const char* Script)>;
+
+// What the builder asks of the viewer it builds for. A tool or a test that
+// has no viewer leaves IsViewer off: BODY's margins and META's character
+// set then change nothing.
+struct THtmlParseHooks {
+    gui::TObject* Sender = nullptr;  // the viewer, Sender of every event
+    bool IsViewer = false;
+    bool UnderlineLinks = true;
+    std::function<void(int Width, int Height)> SetMargins;  // each 0..200; -1 keeps that one
+    TMetaType OnMeta;
+    TSoundType OnSoundRequest;
+    TIncludeType OnInclude;
+    TScriptEvent OnScript;
+};
+
+// What the viewer reads after a parse.
+struct THtmlParseResult {
+    gui::String Title;
+    gui::String Base;
+    gui::String BaseTarget;
+    bool NestingCut = false;  // constructs past MaxNesting were dropped
+};
+
+// Lists, centred blocks and tables nest through the builder's recursion and
+// the layout's: deeper ones are read as text of the enclosing construct, so
+// hostile pages cannot exhaust the stack (or, for tables, the time that each
+// level multiplies).
+constexpr int MaxNesting = 100;
+constexpr int MaxTableNesting = 8;
+
+// Fills Doc from the page. NameList (may be null) receives one entry per
+// anchor: the upper-case name without "#", the section it stands in; the
+// viewer keeps it sorted, case-insensitive, first anchor winning. A file
+// that cannot be read raises gui::Exception; an end of file inside a
+// comment keeps what was built before it.
+THtmlParseResult HtmlParseFile(TSectionList* Doc, gui::TStringList* NameList, const gui::String& FileName,
+                               const THtmlParseHooks& Hooks = {});
+THtmlParseResult HtmlParseString(TSectionList* Doc, gui::TStringList* NameList, const char* Text,
+                                 std::size_t Length, const THtmlParseHooks& Hooks = {});
+
+// A colour value as the builder reads it: one of the sixteen names, or
+// hexadecimal RRGGBB ("#" optional, short values padded on the right with
+// "0"), as $00BBGGRR without the palette flag; false when it does not parse.
+bool ParseColorValue(const gui::String& Value, gui::TColor& Color);
+// The nominal point size of FONT SIZE 1 to 7 (clamped), in ordinary or
+// preformatted text.
+int FontSizeOfNumber(int Number, bool Preformatted);
+// The Windows character set named in a META content type, or -1.
+int CharsetOfContentType(const gui::String& Content);
+
+// ==== End of document builder ========================================================
+
 }  // namespace htmlview

@@ -1,5 +1,6 @@
 // The section base, the column of sections and the document root.
 #include <algorithm>
+#include <iterator>
 
 #include "gui/Controls.h"
 #include "gui/Dialogs.h"
@@ -331,7 +332,10 @@ int TSectionList::SectionTop(int i) const {
 }
 
 void TSectionList::ForgetFont(TFontObj* F) {
-    LinkList.erase(std::remove(LinkList.begin(), LinkList.end(), F), LinkList.end());
+    // A font is listed once, and the one forgotten while building is the
+    // newest: searching from the back keeps long pages linear.
+    const auto it = std::find(LinkList.rbegin(), LinkList.rend(), F);
+    if (it != LinkList.rend()) LinkList.erase(std::next(it).base());
     if (ActiveLink == F) ActiveLink = nullptr;
 }
 

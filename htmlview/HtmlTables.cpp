@@ -6,13 +6,16 @@
 
 #include "gui/Gdi.h"
 #include "htmlview/HtmlBlocks.h"
+#include "htmlview/HtmlParse.h"
 
 namespace htmlview {
 
 using namespace gui;
 
 // The tokenizer numbers attributes in this order (ALIGN 5, BGCOLOR 7, ...).
-const TTableSymbols DefaultTableSymbols{5, 7, 10, 11, 12, 13, 14, 16, 36, 41, 46, 61};
+const TTableSymbols DefaultTableSymbols{AlignAttr,       BgColorAttr, ColSpanAttr,     RowSpanAttr,
+                                        BorderAttr,      CellPaddingAttr, CellSpacingAttr, WidthAttr,
+                                        BorderColorAttr, HeightAttr,  HSpaceAttr,      VSpaceAttr};
 
 namespace {
 
@@ -32,28 +35,8 @@ int Share(int a, int b, int c) { return c == 0 ? 0 : MulDiv(a, b, c); }
 }  // namespace
 
 bool ParseHtmlColor(const String& Value, TColor& Color) {
-    static const struct {
-        const char* Name;
-        TColor Value;
-    } Names[] = {{"BLACK", 0x000000}, {"MAROON", 0x000080}, {"GREEN", 0x008000}, {"OLIVE", 0x008080},
-                 {"NAVY", 0x800000},  {"PURPLE", 0x800080}, {"TEAL", 0x808000},  {"GRAY", 0x808080},
-                 {"SILVER", 0xC0C0C0}, {"RED", 0x0000FF},   {"LIME", 0x00FF00},  {"YELLOW", 0x00FFFF},
-                 {"BLUE", 0xFF0000},  {"FUCHSIA", 0xFF00FF}, {"AQUA", 0xFFFF00}, {"WHITE", 0xFFFFFF}};
-    const String v = Upper(Trim(Value));
-    for (const auto& n : Names)
-        if (v == n.Name) {
-            Color = n.Value | static_cast<TColor>(PALETTE_RELATIVE);
-            return true;
-        }
-    String hex = v;
-    if (!hex.empty() && hex[0] == '#') hex.erase(0, 1);
-    if (hex.size() != 6) return false;
-    for (char c : hex)
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    const long rgb = std::strtol(hex.c_str(), nullptr, 16);
-    const int r = static_cast<int>((rgb >> 16) & 0xFF), g = static_cast<int>((rgb >> 8) & 0xFF),
-              b = static_cast<int>(rgb & 0xFF);
-    Color = static_cast<TColor>(PALETTERGB(r, g, b));
+    if (!ParseColorValue(Value, Color)) return false;
+    Color |= static_cast<TColor>(PALETTE_RELATIVE);
     return true;
 }
 

@@ -67,7 +67,8 @@ void TSection::DrawMarker(TCanvas* Canvas, const LineRec& L, int Baseline) {
         const TColor textColor = doc ? doc->FontColor : clBlack;
         const TColor bg = doc ? doc->Background : clWhite;
         const int cx = left - 8;
-        const int cy = L.DrawY + L.LineHt - L.LineHt / 2;
+        // DrawY is in document coordinates; the canvas shows the scrolled view.
+        const int cy = L.DrawY - (doc ? doc->YOff : 0) + L.LineHt - L.LineHt / 2;
         if (LightBackground(bg)) {
             // Coloured by level; deeper levels keep the canvas colours.
             if (ListLevel <= 5) {

@@ -13,6 +13,7 @@ case $target in
   fuzz_picture_load) seeds=$here/corpus/picture ;;
   fuzz_area_coords) seeds=$here/corpus/area ;;
   fuzz_tokenizer) seeds=$here/corpus/tokenizer ;;
+  fuzz_page) seeds=$here/corpus/page ;;
   *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 scratch=${FUZZ_SCRATCH:-/tmp/korvane-fuzz}/$target

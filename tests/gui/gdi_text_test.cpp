@@ -58,6 +58,15 @@ TEST(GdiFonts, WindowsFacesMapToTheLiberationFamilies) {
     EXPECT_EQ(detail::MapFaceName("MS Sans Serif", 0), QStringLiteral("Liberation Sans"));
     EXPECT_EQ(detail::MapFaceName("Terminal", 0), QStringLiteral("Liberation Mono"));
     EXPECT_EQ(detail::MapFaceName("No Such Face 123", 0), QStringLiteral("Liberation Sans"));
+    // Faces the release's pages name fall back by kind, whatever the case.
+    EXPECT_EQ(detail::MapFaceName("Georgia", 0), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(detail::MapFaceName("VERDANA", 0), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(detail::MapFaceName("Tahoma", 0), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(detail::MapFaceName("Palatino Linotype", 0), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(detail::MapFaceName("Consolas", 0), QStringLiteral("Liberation Mono"));
+    EXPECT_EQ(detail::MapFaceName("monospace", 0), QStringLiteral("Liberation Mono"));
+    EXPECT_EQ(detail::MapFaceName("No Such Face 123", FF_ROMAN), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(detail::MapFaceName("No Such Face 123", FF_MODERN), QStringLiteral("Liberation Mono"));
 
     // Arial measures exactly as Liberation Sans.
     TextSurface a(10, 10, MakeFont("Arial", -13));

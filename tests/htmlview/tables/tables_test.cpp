@@ -128,7 +128,9 @@ TEST_F(Tables, ColoursParseByNameAndHexAndMatchThePalette) {
     EXPECT_EQ(c, static_cast<TColor>(0x020080FF));
     ASSERT_TRUE(ParseHtmlColor("00ff00", c));
     EXPECT_EQ(c, static_cast<TColor>(0x0200FF00));
-    EXPECT_FALSE(ParseHtmlColor("#12345", c));
+    // Short values are padded on the right, as pages written for it expect.
+    ASSERT_TRUE(ParseHtmlColor("#12345", c));
+    EXPECT_EQ(c, static_cast<TColor>(0x02503412));
     EXPECT_FALSE(ParseHtmlColor("nocolour", c));
 }
 
