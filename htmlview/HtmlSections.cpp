@@ -333,9 +333,12 @@ int TSectionList::SectionTop(int i) const {
 
 void TSectionList::ForgetFont(TFontObj* F) {
     // A font is listed once, and the one forgotten while building is the
-    // newest: searching from the back keeps long pages linear.
-    const auto it = std::find(LinkList.rbegin(), LinkList.rend(), F);
-    if (it != LinkList.rend()) LinkList.erase(std::next(it).base());
+    // newest; unlisted fonts cost nothing: long pages stay linear.
+    if (F->Listed) {
+        F->Listed = false;
+        const auto it = std::find(LinkList.rbegin(), LinkList.rend(), F);
+        if (it != LinkList.rend()) LinkList.erase(std::next(it).base());
+    }
     if (ActiveLink == F) ActiveLink = nullptr;
 }
 

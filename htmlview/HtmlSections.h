@@ -98,6 +98,7 @@ public:
     int Descent = 0;
     std::uint8_t SScript = 0;  // 0 normal, 1 subscript, 2 superscript
     TUrlTarget UrlTarget;
+    bool Listed = false;  // in the document's link list
 
 private:
     void Measure();
@@ -361,7 +362,10 @@ public:
     const std::vector<TImageObj*>& AnimatedImages() const { return AGifList; }
     gui::TTimer* AnimationTimer() const { return Timer.get(); }
     // Builder hooks.
-    void AddLinkFont(TFontObj* F) { LinkList.push_back(F); }
+    void AddLinkFont(TFontObj* F) {
+        LinkList.push_back(F);
+        F->Listed = true;
+    }
     void ForgetFont(TFontObj* F);
     void ForgetImage(TImageObj* Img);
 

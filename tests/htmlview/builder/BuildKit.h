@@ -34,6 +34,8 @@ struct Built {
         names.SetDuplicates(dupIgnore);
         names.SetCaseSensitive(false);
     }
+    // Every new context registers the viewer's cursors again.
+    ~Built() { ReleaseViewerCursors(); }
     TSectionList& doc() { return page.doc; }
     void Parse(const std::string& html, const THtmlParseHooks& hooks = {}) {
         result = HtmlParseString(&page.doc, &names, html.data(), html.size(), hooks);
