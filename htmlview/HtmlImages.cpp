@@ -332,8 +332,10 @@ void TImageObj::Paint(TCanvas* Canvas, int X, int T, TFontObj* Font, int B) {
         const int px = placeholder ? x + 4 : x, py = placeholder ? y + 4 : y;
         try {
             if (auto* gif = dynamic_cast<TGIFImage*>(pic)) {
-                gif->DrawGIF(Canvas, px, py, ObjWidth, ObjHeight);
+                // Marked as painted first: the document clears the mark on
+                // every GIF before a paint, and an unmarked GIF draws nothing.
                 gif->SetShown(true);
+                gif->DrawGIF(Canvas, px, py, ObjWidth, ObjHeight);
             } else if (auto* bmp = dynamic_cast<TBitmap*>(pic)) {
                 const bool error = bmp == ErrorBitmap();
                 TBitmap* mask = error ? ErrorBitmapMask() : Mask;

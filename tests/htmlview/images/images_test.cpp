@@ -222,6 +222,24 @@ TEST_F(Images, AnAnimatedGifUsedTwiceAnimatesOnItsOwn) {
     EXPECT_EQ(b->CurrentFrame(), 1);
 }
 
+TEST_F(Images, AnAnimatedGifIsDrawnOnEveryPaint) {
+    // The document clears every GIF's painted mark before a paint; the
+    // picture must still be drawn, the first time and the next.
+    Page p;
+    Pictures pics;
+    pics.AddBytes("spin.gif", TwoFrameGif());
+    pics.Attach(p.doc);
+    auto s = p.Section();
+    s->AddImage(*Attrs({{Sy.Src, 0, "spin.gif"}}), 0);
+    auto* sec = p.Add(std::move(s));
+    p.LayOut(300);
+    for (int paint = 0; paint < 2; ++paint) {
+        p.Paint(300);
+        TImageObj* img = sec->Images->Image(0);
+        EXPECT_EQ(ColorToRGB(p.Canvas()->Pixels(img->DrawX + 1, img->DrawY + 1)), TColor(0x0000FF)) << paint;
+    }
+}
+
 TEST_F(Images, AnActiveGifAnimatesOnlyUnderTheMouse) {
     Page p;
     Pictures pics;
