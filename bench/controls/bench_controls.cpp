@@ -3,6 +3,8 @@
 // reports the heap allocations per update (the goal is none).
 #include <benchmark/benchmark.h>
 
+#include "bench/common/AllocCount.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -11,26 +13,6 @@
 #include "controls/SkLevelBar.h"
 #include "controls/SkProgressBar.h"
 #include "gui/Forms.h"
-
-namespace {
-std::atomic<long long> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t n) {
-    ++gAllocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    ++gAllocations;
-    return std::malloc(n ? n : 1);
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -54,9 +36,9 @@ void Measure(benchmark::State& state, Update update) {
     long long allocs = 0, updates = 0;
     int i = 0;
     for (auto _ : state) {
-        const long long before = gAllocations.load();
+        const long long before = bench::Allocations();
         update(i++);
-        allocs += gAllocations.load() - before;
+        allocs += bench::Allocations() - before;
         ++updates;
     }
     state.counters["allocs_per_update"] = updates ? static_cast<double>(allocs) / updates : 0.0;

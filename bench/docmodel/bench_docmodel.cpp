@@ -4,6 +4,8 @@
 // screen-sized bands, and the heap allocations of one layout.
 #include <benchmark/benchmark.h>
 
+#include "bench/common/AllocCount.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -14,26 +16,6 @@
 #include "gui/Forms.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
-
-namespace {
-std::atomic<long long> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t n) {
-    ++gAllocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    ++gAllocations;
-    return std::malloc(n ? n : 1);
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -136,10 +118,10 @@ void BM_LayOut(benchmark::State& state) {
     long long allocs = 0, layouts = 0;
     int height = 0;
     for (auto _ : state) {
-        const long long before = gAllocations.load();
+        const long long before = bench::Allocations();
         int scroll = 0, curs = 0;
         height = page.doc.DoLayout(surface.Canvas(), 0, PageWidth, scroll, curs);
-        allocs += gAllocations.load() - before;
+        allocs += bench::Allocations() - before;
         ++layouts;
     }
     state.counters["allocs/layout"] = static_cast<double>(allocs) / static_cast<double>(layouts);

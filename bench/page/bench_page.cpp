@@ -5,6 +5,8 @@
 // operator new.
 #include <benchmark/benchmark.h>
 
+#include "bench/common/AllocCount.h"
+
 #include <QTextDocument>
 #include <atomic>
 #include <cstdlib>
@@ -15,18 +17,6 @@
 #include "gui/Graphics.h"
 #include "htmlview/HtmlParse.h"
 #include "htmlview/HtmlSections.h"
-
-namespace {
-std::atomic<std::size_t> gBytes{0};
-}
-
-void* operator new(std::size_t n) {
-    gBytes += n;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -52,13 +42,13 @@ void BM_Builder(benchmark::State& state) {
     canvas.SetSize(16, 16);
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::size_t before = gBytes;
+        const std::size_t before = bench::AllocatedBytes();
         htmlview::TSectionList doc;
         doc.ShowImages = false;
         htmlview::HtmlParseString(&doc, nullptr, Page().data(), Page().size());
         int sw = 0, curs = 0;
         benchmark::DoNotOptimize(doc.DoLayout(canvas.Canvas(), 0, 600, sw, curs));
-        bytes = gBytes - before;
+        bytes = bench::AllocatedBytes() - before;
     }
     state.counters["page_KB"] = static_cast<double>(Page().size()) / 1024;
     state.counters["alloc_MB"] = static_cast<double>(bytes) / (1024 * 1024);
@@ -68,12 +58,12 @@ void BM_QTextDocument(benchmark::State& state) {
     const QString html = QString::fromLatin1(Page().data(), static_cast<int>(Page().size()));
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::size_t before = gBytes;
+        const std::size_t before = bench::AllocatedBytes();
         QTextDocument doc;
         doc.setHtml(html);
         doc.setTextWidth(600);
         benchmark::DoNotOptimize(doc.size().height());
-        bytes = gBytes - before;
+        bytes = bench::AllocatedBytes() - before;
     }
     state.counters["page_KB"] = static_cast<double>(Page().size()) / 1024;
     state.counters["alloc_MB"] = static_cast<double>(bytes) / (1024 * 1024);

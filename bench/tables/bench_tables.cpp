@@ -6,6 +6,8 @@
 // work per row apart from the cache effects in the timings.
 #include <benchmark/benchmark.h>
 
+#include "bench/common/AllocCount.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -14,26 +16,6 @@
 
 #include "gui/Forms.h"
 #include "htmlview/HtmlBlocks.h"
-
-namespace {
-std::atomic<long long> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t n) {
-    ++gAllocations;
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    ++gAllocations;
-    return std::malloc(n ? n : 1);
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -138,10 +120,10 @@ void BM_LayOut(benchmark::State& state) {
     int height = 0;
     long long allocs = 0;
     for (auto _ : state) {
-        const long long before = gAllocations.load();
+        const long long before = bench::Allocations();
         int scroll = 0, curs = 0;
         height = page.doc.DoLayout(surface.Canvas(), 0, PageWidth, scroll, curs);
-        allocs += gAllocations.load() - before;
+        allocs += bench::Allocations() - before;
     }
     state.SetComplexityN(rows);
     state.counters["allocs/row"] =
