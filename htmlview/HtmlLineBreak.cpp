@@ -13,11 +13,6 @@ using namespace gui;
 
 namespace {
 
-bool IsImageChar(char c) { return c == chars::Image || c == chars::NoBreakImage; }
-bool IsControlChar(char c) { return c == chars::FormControl || c == chars::NoBreakControl; }
-bool IsObjectChar(char c) { return IsImageChar(c) || IsControlChar(c); }
-bool IsBreakChar(char c) { return c == ' ' || c == chars::Image || c == chars::FormControl; }
-
 // Pixel extent of a piece of text in a font, measured on the canvas's DC.
 int Extent(HDC DC, TFontObj* F, const char* Text, int N) {
     if (N <= 0) return 0;
@@ -32,7 +27,7 @@ int Extent(HDC DC, TFontObj* F, const char* Text, int N) {
 // Characters from i up to the next image or control mark (or the end).
 static int ToNextObject(const String& Buff, int i, int End) {
     int k = i;
-    while (k < End && !IsObjectChar(Buff[static_cast<std::size_t>(k)])) ++k;
+    while (k < End && !chars::IsObject(Buff[static_cast<std::size_t>(k)])) ++k;
     return k - i;
 }
 
@@ -45,13 +40,13 @@ int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces) {
     int i = Start;
     while (i < end) {
         const char c = Buff[static_cast<std::size_t>(i)];
-        if (IsImageChar(c)) {
+        if (chars::IsImage(c)) {
             TImageObj* img = Images->FindImage(i);
             if (img && !img->Floats()) sum += img->ImageWidth + 2 * img->HSpace;
             ++i;
             continue;
         }
-        if (IsControlChar(c)) {
+        if (chars::IsControl(c)) {
             sum += FormControls->GetWidthAt(i);
             ++i;
             continue;
@@ -151,7 +146,7 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
         std::vector<TImageObj*> deferred;
         while (j < Len) {
             const char c = Buff[static_cast<std::size_t>(j)];
-            if (IsImageChar(c)) {
+            if (chars::IsImage(c)) {
                 TImageObj* img = Images->FindImage(j);
                 if (img && img->Floats()) {
                     if (!content) {
@@ -174,7 +169,7 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
                 content = true;
                 continue;
             }
-            if (IsControlChar(c)) {
+            if (chars::IsControl(c)) {
                 const int w = FormControls->GetWidthAt(j);
                 if (sum + w > avail && j > start) {
                     overflow = true;
@@ -207,13 +202,13 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
                 // The line ends right before the picture or control.
             } else {
                 int k = end - 1;
-                while (k > start && !IsBreakChar(at(k))) --k;
+                while (k > start && !chars::IsBreak(at(k))) --k;
                 if (k > start) {
                     end = k + 1;
                 } else {
                     // No break in reach: the whole word goes on this line.
                     int w = end;
-                    while (w < Len && !IsBreakChar(at(w))) ++w;
+                    while (w < Len && !chars::IsBreak(at(w))) ++w;
                     end = w;
                     while (end < Len && at(end) == ' ') ++end;
                     MaxWidth = std::max(MaxWidth, TextWidth(Canvas, start, w - start, true));
@@ -241,7 +236,7 @@ void TSection::FinishLine(TCanvas* Canvas, IndentManager& IMgr, int Start, int N
     l.Top = Y;
     const int end = Start + N;
     bool text = false;
-    for (int i = Start; i < end && !text; ++i) text = !IsObjectChar(Buff[static_cast<std::size_t>(i)]);
+    for (int i = Start; i < end && !text; ++i) text = !chars::IsObject(Buff[static_cast<std::size_t>(i)]);
     if (text) {
         for (int i = Start; i < end;) {
             TFontObj* f = Fonts.FontAt(i);
@@ -251,7 +246,7 @@ void TSection::FinishLine(TCanvas* Canvas, IndentManager& IMgr, int Start, int N
         }
     }
     for (int i = Start; i < end; ++i) {
-        if (!IsImageChar(Buff[static_cast<std::size_t>(i)])) continue;
+        if (!chars::IsImage(Buff[static_cast<std::size_t>(i)])) continue;
         TImageObj* img = Images->FindImage(i);
         if (!img || img->Floats()) continue;
         const int d = img->ImageHeight - l.LineHt;
@@ -269,7 +264,7 @@ void TSection::FinishLine(TCanvas* Canvas, IndentManager& IMgr, int Start, int N
         }
     }
     for (int i = Start; i < end; ++i) {
-        if (!IsControlChar(Buff[static_cast<std::size_t>(i)])) continue;
+        if (!chars::IsControl(Buff[static_cast<std::size_t>(i)])) continue;
         TFormControlObj* ctl = FormControls->FindControl(i);
         if (!ctl) continue;
         // Controls on the baseline need the room of the descent as well.

@@ -53,6 +53,12 @@ constexpr char NoBreakSpaceIn = 5;     // parser's no-break space, never stored
 constexpr char NoBreakControl = 6;     // inside a no-break run
 constexpr char NoBreakImage = 7;       // inside a no-break run
 constexpr char NoBreakSpace = static_cast<char>(160);
+
+constexpr bool IsImage(char c) { return c == Image || c == NoBreakImage; }
+constexpr bool IsControl(char c) { return c == FormControl || c == NoBreakControl; }
+constexpr bool IsObject(char c) { return IsImage(c) || IsControl(c); }
+// A line may break at a space and before or after an object outside a no-break run.
+constexpr bool IsBreak(char c) { return c == ' ' || c == Image || c == FormControl; }
 }  // namespace chars
 
 // Where the selected text goes.

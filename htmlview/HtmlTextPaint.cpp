@@ -14,10 +14,6 @@ using namespace gui;
 
 namespace {
 
-bool IsImageChar(char c) { return c == chars::Image || c == chars::NoBreakImage; }
-bool IsControlChar(char c) { return c == chars::FormControl || c == chars::NoBreakControl; }
-bool IsObjectChar(char c) { return IsImageChar(c) || IsControlChar(c); }
-
 constexpr UINT BaselineAlign = 24;  // TA_BASELINE
 
 TColor Plain(TColor c) { return c & ~static_cast<TColor>(PALETTE_RELATIVE); }
@@ -127,7 +123,7 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
         bool onlyFloatsSoFar = true;
         for (int i = l.Start; i < end;) {
             const char c = Buff[static_cast<std::size_t>(i)];
-            if (IsImageChar(c)) {
+            if (chars::IsImage(c)) {
                 TImageObj* img = Images->FindImage(i);
                 if (img) {
                     TFontObj* f = Fonts.FontAt(i);
@@ -144,7 +140,7 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
                 continue;
             }
             onlyFloatsSoFar = false;
-            if (IsControlChar(c)) {
+            if (chars::IsControl(c)) {
                 if (TFormControlObj* ctl = FormControls->FindControl(i)) {
                     // Bottom on the text's bottom, or on the baseline.
                     const int bottom = (ctl->OnBaseline ? textBottom - l.Descent : textBottom) - scroll;
@@ -161,7 +157,7 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
             int run = Fonts.CountAt(i, Len);
             run = std::min(run, end - i);
             int k = i;
-            while (k < i + run && !IsObjectChar(Buff[static_cast<std::size_t>(k)])) ++k;
+            while (k < i + run && !chars::IsObject(Buff[static_cast<std::size_t>(k)])) ++k;
             run = k - i;
             const int pos = StartCurs + i;
             // Cut at the selection's ends.
@@ -228,10 +224,10 @@ int TSection::FitLine(TCanvas* Canvas, const LineRec& L, int W, int& Used) {
     int i = L.Start;
     while (i < end) {
         const char c = Buff[static_cast<std::size_t>(i)];
-        if (IsObjectChar(c)) {
-            TImageObj* img = IsImageChar(c) ? Images->FindImage(i) : nullptr;
+        if (chars::IsObject(c)) {
+            TImageObj* img = chars::IsImage(c) ? Images->FindImage(i) : nullptr;
             int w = img && !img->Floats() ? img->ImageWidth + 2 * img->HSpace : 0;
-            if (IsControlChar(c)) w = FormControls->GetWidthAt(i);
+            if (chars::IsControl(c)) w = FormControls->GetWidthAt(i);
             if (Used + w > W) break;
             Used += w;
             ++i;
@@ -239,7 +235,7 @@ int TSection::FitLine(TCanvas* Canvas, const LineRec& L, int W, int& Used) {
         }
         int run = std::min(Fonts.CountAt(i, Len), end - i);
         int k = i;
-        while (k < i + run && !IsObjectChar(Buff[static_cast<std::size_t>(k)])) ++k;
+        while (k < i + run && !chars::IsObject(Buff[static_cast<std::size_t>(k)])) ++k;
         run = k - i;
         int used = 0;
         const int fit = FitText(Canvas, i, run, W - Used, used);
@@ -295,7 +291,7 @@ std::unique_ptr<TUrlTarget> TSection::LinkAt(TCanvas* Canvas, int X, int Y, TObj
     const int n = FitLine(Canvas, *l, X - l->DrawXX, used);
     if (n >= l->Ln) return nullptr;
     const int i = l->Start + n;
-    if (IsImageChar(Buff[static_cast<std::size_t>(i)])) return nullptr;
+    if (chars::IsImage(Buff[static_cast<std::size_t>(i)])) return nullptr;
     TFontObj* f = Fonts.FontAt(i);
     if (!f || !f->HasLink()) return nullptr;
     if (doc) doc->ActiveLink = f;

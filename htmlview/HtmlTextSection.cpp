@@ -13,11 +13,6 @@ using namespace gui;
 
 namespace {
 
-bool IsImageChar(char c) { return c == chars::Image || c == chars::NoBreakImage; }
-bool IsObjectChar(char c) {
-    return c == chars::Image || c == chars::NoBreakImage || c == chars::FormControl || c == chars::NoBreakControl;
-}
-
 // Lower case in the Windows code page (letters of the Latin-1 range and the
 // few paired letters at 0x8A-0x9F).
 unsigned char AnsiLower(unsigned char c) {
@@ -122,7 +117,7 @@ void TSection::AppendText(const TokenObj& Token) {
         // After floated images alone a space would start the visible text.
         bool onlyFloats = true;
         for (int i = 0; i < Len && onlyFloats; ++i) {
-            TImageObj* img = IsImageChar(Buff[static_cast<std::size_t>(i)]) ? Images->FindImage(i) : nullptr;
+            TImageObj* img = chars::IsImage(Buff[static_cast<std::size_t>(i)]) ? Images->FindImage(i) : nullptr;
             onlyFloats = img && img->Floats();
         }
         if (onlyFloats) {
@@ -348,7 +343,7 @@ void TSection::CopySelection(TCopyBuffer& Buffer) {
         for (int i = from; i < to; ++i) {
             const char c = Buff[static_cast<std::size_t>(i)];
             // The marks of images and controls are no text.
-            if (!IsObjectChar(c)) Buffer.Append(&c, 1);
+            if (!chars::IsObject(c)) Buffer.Append(&c, 1);
         }
         if (le <= selE) Buffer.Append("\r\n");
     }
