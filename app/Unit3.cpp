@@ -200,6 +200,7 @@ void TForm3::InitAudio() {
     }
     BassCalls.Start();
     bassready = true;
+    Timer1->SetResting(false);
 }
 
 void TForm3::LoadAndPlay(const String& FileName, DWORD Flags) {
@@ -256,12 +257,24 @@ void TForm3::lbl_newsongMouseMove(TObject*, TShiftState, int, int) {
 
 void TForm3::Timer1Timer(TObject*) {
     const DWORD p = BassCalls.ChannelGetPosition(musichandle);
-    const int l = MeterLevel(BassCalls.ChannelGetLevel(musichandle) & 0xFFFF);
-    const int r = MeterLevel(BassCalls.ChannelGetLevel(musichandle) >> 16);
+    const DWORD left = BassCalls.ChannelGetLevel(musichandle) & 0xFFFF;
+    const DWORD right = BassCalls.ChannelGetLevel(musichandle) >> 16;
     trackpos->SetPosition(static_cast<int>(p & 0xFFFF));
     slidepos->SetValue(static_cast<int>(p & 0xFFFF));  // ignored while the user drags
-    leftlevel->SetPosition(l);
-    rightlevel->SetPosition(r);
+    leftlevel->SetPosition(MeterLevel(left));
+    rightlevel->SetPosition(MeterLevel(right));
+    // Hidden, with the library released, every poll fails alike: once a tick
+    // has written what the one before it wrote, the next ones would only
+    // repeat it, so the timer rests until the window is shown or the library
+    // started (an idle program then does not wake 33 times a second).
+    const Poll poll{p, left, right};
+    Timer1->SetResting(!bassready && !Visible() && lastPoll == poll);
+    lastPoll = poll;
+}
+
+void TForm3::DoShow() {
+    Timer1->SetResting(false);
+    TForm::DoShow();
 }
 
 void TForm3::slideposStopTracking(TObject*) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/bass/Bass.h"
 #include "htmlview/HtmlView.h"
@@ -78,8 +79,17 @@ public:
     void PlayModule(const gui::String& FileName);
     void PlayModuleByIndex(int Index);
 
+protected:
+    void DoShow() override;
+
 private:
     void StartSong(int Which);
+    // The last poll's raw results, to see when ticks stop changing anything.
+    struct Poll {
+        DWORD position, left, right;
+        bool operator==(const Poll&) const = default;
+    };
+    std::optional<Poll> lastPoll;
     void LoadAndPlay(const gui::String& FileName, DWORD Flags);
 };
 

@@ -279,12 +279,18 @@ void TTimer::UpdateTimer() {
     auto& hub = detail::TimerHub::Instance();
     if (FKey) hub.Stop(FKey);
     FKey = 0;
-    if (FEnabled && FInterval > 0 && FOnTimer) FKey = hub.Start(static_cast<int>(FInterval), [this] { Timer(); });
+    if (FEnabled && !FResting && FInterval > 0 && FOnTimer) FKey = hub.Start(static_cast<int>(FInterval), [this] { Timer(); });
 }
 
 void TTimer::SetEnabled(bool v) {
     if (FEnabled == v) return;
     FEnabled = v;
+    UpdateTimer();
+}
+
+void TTimer::SetResting(bool v) {
+    if (FResting == v) return;
+    FResting = v;
     UpdateTimer();
 }
 

@@ -122,7 +122,14 @@ public:
     void SetInterval(unsigned v);
     void SetOnTimer(TNotifyEvent v);
     const TNotifyEvent& OnTimer() const { return FOnTimer; }
-    // True while the timer runs (enabled, interval above 0, handler set).
+    // A resting timer keeps Enabled, Interval and its handler but asks the
+    // event loop for no ticks: its owner rests it while ticks could change
+    // nothing anyone sees and wakes it when they could again, so an idle
+    // program does not wake up.
+    bool Resting() const { return FResting; }
+    void SetResting(bool v);
+    // True while the timer runs (enabled, not resting, interval above 0,
+    // handler set).
     bool Running() const { return FKey != 0; }
     // The timer hub's key (for the test kit).
     int TimerKey() const { return FKey; }
@@ -134,6 +141,7 @@ private:
     void UpdateTimer();
     TNotifyEvent FOnTimer;
     bool FEnabled = true;
+    bool FResting = false;
     unsigned FInterval = 1000;
     int FKey = 0;
 };

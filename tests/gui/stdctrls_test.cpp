@@ -249,6 +249,28 @@ TEST(StdCtrlsTimer, FiresEveryIntervalWhileEnabledAndReportsErrors) {
     t->SetEnabled(true);
     EXPECT_TRUE(tk::FireTimer(t));
     EXPECT_EQ(ticks, 7);
+
+    // A resting timer keeps its settings but does not tick; a tick may rest
+    // its own timer, and waking starts a fresh interval.
+    t->SetOnTimer([&](TObject* sender) {
+        ++ticks;
+        static_cast<TTimer*>(sender)->SetResting(true);
+    });
+    tk::AdvanceTime(30);
+    EXPECT_EQ(ticks, 8);
+    EXPECT_TRUE(t->Resting());
+    EXPECT_TRUE(t->Enabled());
+    EXPECT_FALSE(tk::TimerRunning(t));
+    tk::AdvanceTime(300);
+    EXPECT_EQ(ticks, 8);
+    t->SetEnabled(false);
+    t->SetResting(false);
+    EXPECT_FALSE(tk::TimerRunning(t)) << "waking a disabled timer does not start it";
+    t->SetEnabled(true);
+    tk::AdvanceTime(29);
+    EXPECT_EQ(ticks, 8);
+    tk::AdvanceTime(1);
+    EXPECT_EQ(ticks, 9);
 }
 
 TEST(StdCtrlsPages, ActivePageIsTheOnlyVisibleOneAndTabsSwitch) {

@@ -88,6 +88,9 @@ protected:
         musichandleBefore = Form3->musichandle;
         bassready = false;
         artistslot = 0;
+        // The fake changes what a released library reports, which the real one
+        // never does: every test starts with a ticking player timer.
+        Form3->Timer1->SetResting(false);
     }
     void TearDown() override {
         BassCalls = saved;
@@ -470,6 +473,39 @@ TEST_F(WindowsTest, TimerTicksOfTheHiddenBioWindowPaintNothing) {
     bass.level = 128;
     testkit::FireTimer(Form3->Timer1);
     EXPECT_EQ(paints, 2) << "shown: every change paints at once";
+}
+
+// Hidden with the library released, the polls repeat themselves: after two
+// equal ticks the timer rests (still enabled) until the window is shown or a
+// song starts the library. Shown, or with the library running, it never rests.
+TEST_F(WindowsTest, PlayerTimerRestsOnlyWhileHiddenAndReleased) {
+    ASSERT_FALSE(Form3->Visible());
+    bass.position = 0xFFFFFFFFu;
+    bass.level = 0xFFFFFFFFu;
+    ASSERT_TRUE(testkit::FireTimer(Form3->Timer1));
+    ASSERT_TRUE(testkit::FireTimer(Form3->Timer1));
+    EXPECT_TRUE(Form3->Timer1->Resting());
+    EXPECT_TRUE(Form3->Timer1->Enabled());
+    EXPECT_FALSE(testkit::TimerRunning(Form3->Timer1));
+    EXPECT_EQ(Form3->leftlevel->Position(), 35);
+
+    Form3->Show();
+    EXPECT_TRUE(testkit::TimerRunning(Form3->Timer1));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(testkit::FireTimer(Form3->Timer1)) << "shown: every tick";
+
+    // The library running while hidden: the song's values keep arriving.
+    Form3->Hide();
+    bassready = true;
+    bass.level = 0;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(testkit::FireTimer(Form3->Timer1));
+    EXPECT_EQ(Form3->leftlevel->Position(), 0);
+
+    // Released and resting, then a song started while hidden wakes it.
+    bassready = false;
+    ASSERT_TRUE(testkit::FireTimer(Form3->Timer1));
+    ASSERT_FALSE(testkit::TimerRunning(Form3->Timer1));
+    Form3->InitAudio();
+    EXPECT_TRUE(testkit::TimerRunning(Form3->Timer1));
 }
 
 // The meters as the Bio window builds them: a 1-pixel black outline around 44
