@@ -12,6 +12,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
 #include <utility>
 #include <cstdlib>
@@ -54,6 +55,11 @@ void EnsureQtApp() {
     static int argc = 1;
     static char name[] = "hollowmere";
     static char* argv[] = {name, nullptr};
+    // With shared-memory images every paint waits for the X server to finish
+    // the last one (a round trip, and a completion event that wakes a second
+    // thread); the player repaints small areas 33 times a second, which plain
+    // image requests carry for less. A user's own setting stays.
+    setenv("QT_XCB_NO_MITSHM", "1", 0);
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
 }
