@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
 
     gui::SetDesktopIdentity({"Hollowmere", "korvane", "ICON"});
     gui::InitApplication();
+    gui::Application->SetTitle("Hollowmere");
     gui::TerminateOnSignals();
     gui::Application->CreateForm(&Form4);
     gui::Application->CreateForm(&Form1);

@@ -136,9 +136,25 @@ void TCustomForm::WindowSizeChanged(int ClientW, int ClientH) {
 
 void TCustomForm::WindowPosChanged(int X, int Y) { TWinControl::WindowPosChanged(X, Y); }
 
+String TCustomForm::WindowSystemTitle() const {
+    const bool captionShown = FBorderStyle != bsNone && !FHasRegion;
+    if (!captionShown && FShowInTaskbar && Application && !Application->Title().empty()) return Application->Title();
+    return Caption();
+}
+
+void TCustomForm::ApplyWindowTitle() {
+    if (QWidget* w = detail::WidgetOf(this)) w->setWindowTitle(detail::FromAnsi(WindowSystemTitle()));
+}
+
+void TCustomForm::SetShowInTaskbar(bool v) {
+    FShowInTaskbar = v;
+    ApplyWindowTitle();
+}
+
 void TCustomForm::ApplyWindowFlags() {
     QWidget* w = detail::WidgetOf(this);
     if (!w) return;
+    ApplyWindowTitle();
     Qt::WindowFlags f = Qt::Window;
     if (FBorderStyle == bsNone || FHasRegion) {
         f |= Qt::FramelessWindowHint;
@@ -370,7 +386,7 @@ void TCustomForm::DoDestroy() {
 }
 
 void TCustomForm::CMTextChanged(TMessage& M) {
-    if (QWidget* w = detail::WidgetOf(this)) w->setWindowTitle(detail::FromAnsi(Caption()));
+    ApplyWindowTitle();
     TCustomControl::CMTextChanged(M);
 }
 

@@ -81,7 +81,13 @@ public:
     // so the program shows one entry. Takes effect when the window is next
     // shown.
     bool ShowInTaskbar() const { return FShowInTaskbar; }
-    void SetShowInTaskbar(bool v) { FShowInTaskbar = v; }
+    void SetShowInTaskbar(bool v);
+    // The name the desktop shows for the window (title bar, taskbar, window
+    // switcher): the caption, but a taskbar form whose caption is never drawn
+    // (no border, or a region cutting the frame away) stands there for the
+    // application and goes by its Title, as the application's own taskbar
+    // button did on the system these windows come from.
+    String WindowSystemTitle() const;
 
     void SetVisible(bool v) override;
     void BringToFront() override;
@@ -130,6 +136,7 @@ protected:
     virtual void DoHide();
     virtual void DoClose(TCloseAction& Action);
     void ApplyWindowFlags();
+    void ApplyWindowTitle();
 
 private:
     friend struct detail::WinAccess;

@@ -72,6 +72,7 @@ TEST(ControlsQt, PaintEventsRenderTheBackBufferOfAShownWindow) {
     f.SetBorderStyle(bsNone);
     f.SetBounds(0, 0, 50, 40);
     f.SetColor(clRed);
+    f.SetShowInTaskbar(false);
     f.SetCaption("Hollowmere - Korvane Info");
     EXPECT_EQ(detail::WidgetOf(&f)->windowTitle(), QString("Hollowmere - Korvane Info"));
     f.Show();

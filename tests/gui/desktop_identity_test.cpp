@@ -4,10 +4,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include "gui/Forms.h"
+#include "gui/Gdi.h"
+#include "gui/detail/win_Internal.h"
 #include "gui/TestKit.h"
 
 namespace {
@@ -51,6 +54,32 @@ TEST(DesktopIdentityTest, FormsHaveATaskbarEntryUnlessTurnedOff) {
     f->Show();
     EXPECT_TRUE(f->ShowInTaskbar());
     delete f;
+}
+
+// The desktop names a window by its title. A taskbar form whose caption is
+// never drawn (no border, or a region cutting the frame away) goes by the
+// application's title there; every other form by its caption.
+TEST(DesktopIdentityTest, FramelessTaskbarFormsGoByTheApplicationsTitle) {
+    gui::testkit::Session session;
+    gui::Application->SetTitle("Hollowmere");
+    auto title = [](gui::TForm& f) { return gui::detail::WidgetOf(&f)->windowTitle().toStdString(); };
+    gui::TForm framed(nullptr);
+    framed.SetCaption("Form1");
+    EXPECT_EQ(title(framed), "Form1");
+    ASSERT_EQ(gui::SetWindowRgn(framed.Handle(), gui::CreateRectRgn(0, 0, 50, 50), true), 1);
+    EXPECT_EQ(title(framed), "Hollowmere") << "the region cuts the caption away";
+    EXPECT_EQ(framed.WindowSystemTitle(), "Hollowmere");
+    EXPECT_EQ(framed.Caption(), "Form1") << "the caption itself stays";
+    framed.SetShowInTaskbar(false);
+    EXPECT_EQ(title(framed), "Form1");
+
+    gui::TForm plain(nullptr);
+    plain.SetBorderStyle(gui::bsNone);
+    plain.SetCaption("Splash");
+    EXPECT_EQ(title(plain), "Hollowmere");
+    plain.SetBorderStyle(gui::bsSingle);
+    EXPECT_EQ(title(plain), "Splash");
+    gui::Application->SetTitle("korvane");
 }
 
 }  // namespace
