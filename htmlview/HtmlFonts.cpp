@@ -118,13 +118,7 @@ int TFontList::CountAt(int Pos, int Leng) const {
 // ---- IndentManager -------------------------------------------------------------------------
 
 int IndentManager::FloatBottom(int Side) const {
-    int b = 0;
-    const TFreeList& list = Side == 1 ? L : R;
-    for (int i = 0; i < list.Count(); ++i) {
-        const auto* r = static_cast<const IndentRec*>(list.Items(i));
-        if (r->Lev == 0) b = std::max(b, r->YB);
-    }
-    return b;
+    return std::max(0, LowestFloat(Side == 1));
 }
 
 }  // namespace htmlview

@@ -171,6 +171,8 @@ int ListIndentStep = 35;
 void IndentManagerBasic::Clear() {
     L.Clear();
     R.Clear();
+    FLeft = TTracker{};
+    FRight = TTracker{};
 }
 
 void IndentManagerBasic::Reset(int Lf, int Rt) {
@@ -179,22 +181,45 @@ void IndentManagerBasic::Reset(int Lf, int Rt) {
     CurrentLevel = 0;
 }
 
-int IndentManagerBasic::LeftIndent(int Y) const {
+void IndentManagerBasic::Sync(const TFreeList& List, TTracker& T) {
+    if (List.Count() < T.Seen) T = TTracker{};  // cleared behind our back
+    for (int i = T.Seen; i < List.Count(); ++i) T.Live.push_back(static_cast<IndentRec*>(List.Items(i)));
+    T.Seen = List.Count();
+}
+
+// The largest left indent (or smallest right offset) in force at Y, 0 for none.
+int IndentManagerBasic::Edge(const TFreeList& List, TTracker& T, int Y, bool Left) {
+    Sync(List, T);
     int x = 0;
-    for (int i = 0; i < L.Count(); ++i) {
-        const IndentRec* r = LeftRec(i);
-        if (Y >= r->YT && Y < r->YB) x = std::max(x, r->X);
+    const auto take = [&](const IndentRec* r) {
+        if (Y >= r->YT && Y < r->YB) x = Left ? std::max(x, r->X) : std::min(x, r->X);
+    };
+    if (Y < T.RetiredBottom) {
+        for (int i = 0; i < List.Count(); ++i) take(static_cast<const IndentRec*>(List.Items(i)));
+        return x;
     }
-    return x + LfEdge;
+    // Retiring at Y keeps RetiredBottom <= Y, so later queries at or below Y stay on the short path.
+    std::size_t kept = 0;
+    for (IndentRec* r : T.Live) {
+        if (r->Lev == 0 && r->YB <= Y) {
+            T.RetiredBottom = std::max(T.RetiredBottom, r->YB);
+            int& b = T.RetiredByX.try_emplace(r->X, INT_MIN).first->second;
+            b = std::max(b, r->YB);
+            continue;
+        }
+        take(r);
+        T.Live[kept++] = r;
+    }
+    T.Live.resize(kept);
+    return x;
+}
+
+int IndentManagerBasic::LeftIndent(int Y) const {
+    return Edge(L, FLeft, Y, true) + LfEdge;
 }
 
 int IndentManagerBasic::RightSide(int Y) const {
-    int x = 0;
-    for (int i = 0; i < R.Count(); ++i) {
-        const IndentRec* r = RightRec(i);
-        if (Y >= r->YT && Y < r->YB) x = std::min(x, r->X);
-    }
-    return x + RtEdge;
+    return Edge(R, FRight, Y, false) + RtEdge;
 }
 
 void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
@@ -213,35 +238,49 @@ void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
     (Side == 1 ? L : R).Add(rec);
 }
 
-int IndentManagerBasic::ImageBottom() const {
-    int b = 0;
-    for (int i = 0; i < L.Count(); ++i)
-        if (LeftRec(i)->Lev == 0) b = std::max(b, LeftRec(i)->YB);
-    for (int i = 0; i < R.Count(); ++i)
-        if (RightRec(i)->Lev == 0) b = std::max(b, RightRec(i)->YB);
+int IndentManagerBasic::LowestFloat(bool Left) const {
+    TTracker& t = Left ? FLeft : FRight;
+    Sync(Left ? L : R, t);
+    // Retired records are all floats or ended levels (level 0).
+    int b = t.RetiredBottom;
+    for (const IndentRec* r : t.Live)
+        if (r->Lev == 0) b = std::max(b, r->YB);
     return b;
 }
 
+int IndentManagerBasic::ImageBottom() const {
+    return std::max({0, LowestFloat(true), LowestFloat(false)});
+}
+
 void IndentManagerBasic::GetClearY(int& CL, int& CR) const {
-    CL = 0;
-    CR = 0;
-    for (int i = 0; i < L.Count(); ++i)
-        if (LeftRec(i)->Lev == 0) CL = std::max(CL, LeftRec(i)->YB + 1);
-    for (int i = 0; i < R.Count(); ++i)
-        if (RightRec(i)->Lev == 0) CR = std::max(CR, RightRec(i)->YB + 1);
+    CL = std::max(0, LowestFloat(true) + 1);   // INT_MIN + 1 for none: still 0
+    CR = std::max(0, LowestFloat(false) + 1);
 }
 
 int IndentManagerBasic::DeeperBottom() const {
+    Sync(L, FLeft);
     int x0 = 0;
-    for (int i = 0; i < L.Count(); ++i) {
-        if (LeftRec(i)->Lev == CurrentLevel) {
-            x0 = LeftRec(i)->X;
-            break;
+    if (CurrentLevel == 0) {
+        // The first level-0 record may have been retired: look in list order.
+        for (int i = 0; i < L.Count(); ++i) {
+            if (LeftRec(i)->Lev == 0) {
+                x0 = LeftRec(i)->X;
+                break;
+            }
+        }
+    } else {
+        // Retired records are level 0, so the live ones hold the first match.
+        for (const IndentRec* r : FLeft.Live) {
+            if (r->Lev == CurrentLevel) {
+                x0 = r->X;
+                break;
+            }
         }
     }
     int b = 0;
-    for (int i = 0; i < L.Count(); ++i)
-        if (LeftRec(i)->X > x0) b = std::max(b, LeftRec(i)->YB);
+    for (const IndentRec* r : FLeft.Live)
+        if (r->X > x0) b = std::max(b, r->YB);
+    for (auto it = FLeft.RetiredByX.upper_bound(x0); it != FLeft.RetiredByX.end(); ++it) b = std::max(b, it->second);
     return b + 1;
 }
 
@@ -255,8 +294,9 @@ void IndentManagerBasic::AddLevelRecord(int Y, int Level, int Step) {
 }
 
 void IndentManagerBasic::EndLevelsAbove(int Y, int Level) {
-    for (int i = 0; i < L.Count(); ++i) {
-        IndentRec* r = LeftRec(i);
+    // Open levels (level > 0) are never retired, so the live set holds them all.
+    Sync(L, FLeft);
+    for (IndentRec* r : FLeft.Live) {
         if (r->Lev > Level) {
             r->Lev = 0;
             r->YB = Y - 1;
