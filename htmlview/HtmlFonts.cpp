@@ -33,7 +33,10 @@ TFontObj::~TFontObj() {
 }
 
 void TFontObj::Measure() {
-    gui::OwnedDC dc(gui::CreateCompatibleDC(nullptr));
+    // One memory DC per thread for reading metrics: a long page changes fonts
+    // tens of thousands of times, and a new DC each time cost more than the
+    // reading. The font is selected only for the call.
+    thread_local const gui::OwnedDC dc(gui::CreateCompatibleDC(nullptr));
     if (!dc.Get()) return;
     gui::SelectedObject sel(dc.Get(), TheFont.Handle());
     TEXTMETRICA tm{};
