@@ -198,12 +198,16 @@ private:
         int RetiredBottom = INT_MIN;    // the lowest bottom retired, INT_MIN for none
         std::map<int, int> RetiredByX;  // retired bottoms by indent (left side)
     };
-    static void Sync(const TFreeList& List, TTracker& T);
-    static int Edge(const TFreeList& List, TTracker& T, int Y, bool Left);
+    struct TTrackers {
+        TTracker Left, Right;
+    };
+    // The side's tracker brought up to date with its list; nullptr while
+    // neither side has had a record (most table cells never get one).
+    TTracker* Synced(bool Left) const;
+    int Edge(bool Left, int Y) const;
     void AddLevelRecord(int Y, int Level, int Step);
     void EndLevelsAbove(int Y, int Level);
-    mutable TTracker FLeft;
-    mutable TTracker FRight;
+    mutable std::unique_ptr<TTrackers> FTrack;
 };
 
 // ---- Image cache ----------------------------------------------------------------------

@@ -171,8 +171,7 @@ int ListIndentStep = 35;
 void IndentManagerBasic::Clear() {
     L.Clear();
     R.Clear();
-    FLeft = TTracker{};
-    FRight = TTracker{};
+    FTrack.reset();
 }
 
 void IndentManagerBasic::Reset(int Lf, int Rt) {
@@ -181,45 +180,81 @@ void IndentManagerBasic::Reset(int Lf, int Rt) {
     CurrentLevel = 0;
 }
 
-void IndentManagerBasic::Sync(const TFreeList& List, TTracker& T) {
-    if (List.Count() < T.Seen) T = TTracker{};  // cleared behind our back
-    for (int i = T.Seen; i < List.Count(); ++i) T.Live.push_back(static_cast<IndentRec*>(List.Items(i)));
-    T.Seen = List.Count();
+namespace {
+
+// Most cells have a record or two at most: scanning those is cheaper than
+// tracking them. Longer lists go through the tracker.
+constexpr int kShortList = 8;
+
+const IndentRec* Rec(const TFreeList& List, int i) {
+    return static_cast<const IndentRec*>(List.Items(i));
 }
 
-// The largest left indent (or smallest right offset) in force at Y, 0 for none.
-int IndentManagerBasic::Edge(const TFreeList& List, TTracker& T, int Y, bool Left) {
-    Sync(List, T);
+// The largest left indent (or smallest right offset) in force at Y, 0 for none,
+// from every record of the list.
+int ScanEdge(const TFreeList& List, int Y, bool Left) {
     int x = 0;
-    const auto take = [&](const IndentRec* r) {
+    for (int i = 0; i < List.Count(); ++i) {
+        const IndentRec* r = Rec(List, i);
         if (Y >= r->YT && Y < r->YB) x = Left ? std::max(x, r->X) : std::min(x, r->X);
-    };
-    if (Y < T.RetiredBottom) {
-        for (int i = 0; i < List.Count(); ++i) take(static_cast<const IndentRec*>(List.Items(i)));
-        return x;
     }
+    return x;
+}
+
+}  // namespace
+
+IndentManagerBasic::TTracker* IndentManagerBasic::Synced(bool Left) const {
+    const TFreeList& list = Left ? L : R;
+    if (!FTrack) {
+        if (list.Count() == 0) return nullptr;
+        FTrack = std::make_unique<TTrackers>();
+    }
+    TTracker& t = Left ? FTrack->Left : FTrack->Right;
+    if (list.Count() < t.Seen) t = TTracker{};  // cleared behind our back
+    for (int i = t.Seen; i < list.Count(); ++i) t.Live.push_back(static_cast<IndentRec*>(list.Items(i)));
+    t.Seen = list.Count();
+    return &t;
+}
+
+int IndentManagerBasic::Edge(bool Left, int Y) const {
+    const TFreeList& list = Left ? L : R;
+    TTracker* t = Synced(Left);
+    if (Y < t->RetiredBottom) return ScanEdge(list, Y, Left);
     // Retiring at Y keeps RetiredBottom <= Y, so later queries at or below Y stay on the short path.
+    int x = 0;
     std::size_t kept = 0;
-    for (IndentRec* r : T.Live) {
+    for (IndentRec* r : t->Live) {
         if (r->Lev == 0 && r->YB <= Y) {
-            T.RetiredBottom = std::max(T.RetiredBottom, r->YB);
-            int& b = T.RetiredByX.try_emplace(r->X, INT_MIN).first->second;
+            t->RetiredBottom = std::max(t->RetiredBottom, r->YB);
+            int& b = t->RetiredByX.try_emplace(r->X, INT_MIN).first->second;
             b = std::max(b, r->YB);
             continue;
         }
-        take(r);
-        T.Live[kept++] = r;
+        if (Y >= r->YT && Y < r->YB) x = Left ? std::max(x, r->X) : std::min(x, r->X);
+        t->Live[kept++] = r;
     }
-    T.Live.resize(kept);
+    t->Live.resize(kept);
     return x;
 }
 
 int IndentManagerBasic::LeftIndent(int Y) const {
-    return Edge(L, FLeft, Y, true) + LfEdge;
+    if (L.Count() > kShortList) return Edge(true, Y) + LfEdge;
+    int x = 0;
+    for (int i = 0; i < L.Count(); ++i) {
+        const IndentRec* r = LeftRec(i);
+        if (Y >= r->YT && Y < r->YB) x = std::max(x, r->X);
+    }
+    return x + LfEdge;
 }
 
 int IndentManagerBasic::RightSide(int Y) const {
-    return Edge(R, FRight, Y, false) + RtEdge;
+    if (R.Count() > kShortList) return Edge(false, Y) + RtEdge;
+    int x = 0;
+    for (int i = 0; i < R.Count(); ++i) {
+        const IndentRec* r = RightRec(i);
+        if (Y >= r->YT && Y < r->YB) x = std::min(x, r->X);
+    }
+    return x + RtEdge;
 }
 
 void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
@@ -239,17 +274,30 @@ void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
 }
 
 int IndentManagerBasic::LowestFloat(bool Left) const {
-    TTracker& t = Left ? FLeft : FRight;
-    Sync(Left ? L : R, t);
+    const TFreeList& list = Left ? L : R;
+    int b = INT_MIN;
+    if (list.Count() <= kShortList) {
+        for (int i = 0; i < list.Count(); ++i)
+            if (Rec(list, i)->Lev == 0) b = std::max(b, Rec(list, i)->YB);
+        return b;
+    }
+    const TTracker* t = Synced(Left);
     // Retired records are all floats or ended levels (level 0).
-    int b = t.RetiredBottom;
-    for (const IndentRec* r : t.Live)
+    b = t->RetiredBottom;
+    for (const IndentRec* r : t->Live)
         if (r->Lev == 0) b = std::max(b, r->YB);
     return b;
 }
 
 int IndentManagerBasic::ImageBottom() const {
-    return std::max({0, LowestFloat(true), LowestFloat(false)});
+    if (L.Count() > kShortList || R.Count() > kShortList)
+        return std::max({0, LowestFloat(true), LowestFloat(false)});
+    int b = 0;
+    for (int i = 0; i < L.Count(); ++i)
+        if (LeftRec(i)->Lev == 0) b = std::max(b, LeftRec(i)->YB);
+    for (int i = 0; i < R.Count(); ++i)
+        if (RightRec(i)->Lev == 0) b = std::max(b, RightRec(i)->YB);
+    return b;
 }
 
 void IndentManagerBasic::GetClearY(int& CL, int& CR) const {
@@ -258,29 +306,35 @@ void IndentManagerBasic::GetClearY(int& CL, int& CR) const {
 }
 
 int IndentManagerBasic::DeeperBottom() const {
-    Sync(L, FLeft);
     int x0 = 0;
-    if (CurrentLevel == 0) {
+    if (L.Count() <= kShortList || CurrentLevel == 0) {
         // The first level-0 record may have been retired: look in list order.
         for (int i = 0; i < L.Count(); ++i) {
-            if (LeftRec(i)->Lev == 0) {
+            if (LeftRec(i)->Lev == CurrentLevel) {
                 x0 = LeftRec(i)->X;
                 break;
             }
         }
-    } else {
+    }
+    int b = 0;
+    if (L.Count() <= kShortList) {
+        for (int i = 0; i < L.Count(); ++i)
+            if (LeftRec(i)->X > x0) b = std::max(b, LeftRec(i)->YB);
+        return b + 1;
+    }
+    const TTracker* t = Synced(true);
+    if (CurrentLevel != 0) {
         // Retired records are level 0, so the live ones hold the first match.
-        for (const IndentRec* r : FLeft.Live) {
+        for (const IndentRec* r : t->Live) {
             if (r->Lev == CurrentLevel) {
                 x0 = r->X;
                 break;
             }
         }
     }
-    int b = 0;
-    for (const IndentRec* r : FLeft.Live)
+    for (const IndentRec* r : t->Live)
         if (r->X > x0) b = std::max(b, r->YB);
-    for (auto it = FLeft.RetiredByX.upper_bound(x0); it != FLeft.RetiredByX.end(); ++it) b = std::max(b, it->second);
+    for (auto it = t->RetiredByX.upper_bound(x0); it != t->RetiredByX.end(); ++it) b = std::max(b, it->second);
     return b + 1;
 }
 
@@ -294,14 +348,18 @@ void IndentManagerBasic::AddLevelRecord(int Y, int Level, int Step) {
 }
 
 void IndentManagerBasic::EndLevelsAbove(int Y, int Level) {
-    // Open levels (level > 0) are never retired, so the live set holds them all.
-    Sync(L, FLeft);
-    for (IndentRec* r : FLeft.Live) {
+    const auto end = [&](IndentRec* r) {
         if (r->Lev > Level) {
             r->Lev = 0;
             r->YB = Y - 1;
         }
+    };
+    if (L.Count() <= kShortList) {
+        for (int i = 0; i < L.Count(); ++i) end(LeftRec(i));
+        return;
     }
+    // Open levels (level > 0) are never retired, so the live set holds them all.
+    for (IndentRec* r : Synced(true)->Live) end(r);
 }
 
 void IndentManagerBasic::SetLevel(int Y, int Level) {

@@ -245,6 +245,11 @@ void ExpectSameAnswers(const IndentManagerBasic& m, int Y, const char* when) {
 TEST(IndentManager, EndedFloatsStillCountWhenAskedAboutHigherLines) {
     IndentManagerBasic m;
     m.Reset(0, 600);
+    // Enough small floats above the page that both lists are long ones.
+    for (int i = 0; i < 12; ++i) {
+        m.UpdateTable(-100 + i, 5, 1, 1);
+        m.UpdateTable(-100 + i, 5, 1, 3);
+    }
     m.UpdateTable(0, 80, 30, 1);    // left float, y 0..30
     m.UpdateTable(0, 50, 40, 3);    // right float, y 0..40
     EXPECT_EQ(m.LeftIndent(100), 0) << "both floats ended above y 100";
