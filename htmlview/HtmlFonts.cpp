@@ -113,9 +113,17 @@ TFontObj* TFontList::FontAt(int Pos, int& Overhang) const {
 }
 
 int TFontList::CountAt(int Pos, int Leng) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Font(i)->Pos > Pos) return Font(i)->Pos - Pos;
-    return Leng - Pos;
+    // Entries are in position order: the first one starting after Pos ends
+    // the run. Searched by halves, as a paragraph of links has thousands.
+    int lo = 0, hi = Count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (Font(mid)->Pos > Pos)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo < Count() ? Font(lo)->Pos - Pos : Leng - Pos;
 }
 
 // ---- IndentManager -------------------------------------------------------------------------

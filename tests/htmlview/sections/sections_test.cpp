@@ -3,7 +3,9 @@
 // and hit tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
+#include <vector>
 
 #include "gui/ScopedDC.h"
 #include "gui/TestKit.h"
@@ -563,6 +565,52 @@ TEST_F(Sections, FontMetricsFollowEveryChangeOfTheFont) {
     });
     t.join();
     EXPECT_EQ(other, shifted->FontHeight);
+}
+
+TEST_F(Sections, ALongParagraphFindsItsFontRunsAndPicturesByPosition) {
+    // A paragraph of many links and pictures: every position answers with
+    // the font run it is in and the picture standing there, as a walk over
+    // the lists would.
+    Page p;
+    auto s = p.Section();
+    std::vector<int> fontStarts{0};
+    std::vector<int> pictures;
+    for (int i = 0; i < 300; ++i) {
+        if (i % 3 == 0) {
+            p.font.SetSize(10 + i % 7);
+            s->ChangeFont(p.font);
+            if (fontStarts.back() != s->Len) fontStarts.push_back(s->Len);
+        }
+        s->AppendText(*Tok("word ", i * 6));
+        if (i % 5 == 0) {
+            pictures.push_back(s->Len);
+            s->AddImage(*ImageAttrs("i.bmp", "", 8, 8), i * 6 + 5);
+        }
+    }
+    const int len = s->Len;
+    for (int pos = 0; pos < len; ++pos) {
+        auto after = std::upper_bound(fontStarts.begin(), fontStarts.end(), pos);
+        const int expected = after == fontStarts.end() ? len - pos : *after - pos;
+        ASSERT_EQ(s->Fonts.CountAt(pos, len), expected) << "at " << pos;
+        const bool picture = std::binary_search(pictures.begin(), pictures.end(), pos);
+        TImageObj* img = s->Images->FindImage(pos);
+        ASSERT_EQ(img != nullptr, picture) << "at " << pos;
+        if (img) {
+            EXPECT_EQ(img->Pos, pos);
+        }
+    }
+    EXPECT_EQ(s->Images->FindImage(-1), nullptr);
+    EXPECT_EQ(s->Images->FindImage(len), nullptr);
+
+    // Laid out, the lines cover the buffer once, in order.
+    auto* sec = p.Add(std::move(s));
+    p.LayOut(300);
+    int covered = 0;
+    for (const auto& line : sec->Lines()) {
+        EXPECT_EQ(line.Start, covered);
+        covered += line.Ln;
+    }
+    EXPECT_EQ(covered, len);
 }
 
 TEST_F(Sections, ALayoutErrorIsReportedInAMessageBoxByDefault) {
