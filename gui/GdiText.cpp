@@ -49,6 +49,19 @@ struct FontKey {
     }
 };
 
+// The fields of a LOGFONT as given (face zero-padded after its end).
+struct RawFontKey {
+    LONG height, width, weight;
+    BYTE italic, charset, pitch;
+    char face[LF_FACESIZE];
+    bool operator<(const RawFontKey& o) const {
+        const auto a = std::tie(height, width, weight, italic, charset, pitch);
+        const auto b = std::tie(o.height, o.width, o.weight, o.italic, o.charset, o.pitch);
+        if (a != b) return a < b;
+        return std::memcmp(face, o.face, sizeof face) < 0;
+    }
+};
+
 int PixelSizeFor(const QString& family, LONG lfHeight, int weight, bool italic) {
     // Heights beyond any screen are limited so that glyph caches stay small.
     constexpr LONG kMaxPixels = 2000;
@@ -149,12 +162,22 @@ std::shared_ptr<const FontData> FontDataFor(const LOGFONTA& lf) {
     EnsureQtApp();
     char face[LF_FACESIZE + 1] = {};
     std::memcpy(face, lf.lfFaceName, LF_FACESIZE);
-    FontKey key{lf.lfHeight, lf.lfWidth, lf.lfWeight, lf.lfItalic, lf.lfCharSet, lf.lfPitchAndFamily, Lower(face)};
+    // Pages make fonts by the ten thousand: the face as given is looked up
+    // first, without lower-casing it into a new string.
+    RawFontKey raw{lf.lfHeight, lf.lfWidth, lf.lfWeight, lf.lfItalic, lf.lfCharSet, lf.lfPitchAndFamily, {}};
+    std::memcpy(raw.face, face, std::strlen(face));
     // Never destroyed: Qt font objects must not outlive the application object
-    // at exit, and the cache lives as long as the program anyway.
+    // at exit, and the caches live as long as the program anyway.
+    static auto* byRaw = new std::map<RawFontKey, std::shared_ptr<const FontData>>;
+    auto hit = byRaw->find(raw);
+    if (hit != byRaw->end()) return hit->second;
+    FontKey key{lf.lfHeight, lf.lfWidth, lf.lfWeight, lf.lfItalic, lf.lfCharSet, lf.lfPitchAndFamily, Lower(face)};
     static auto* cache = new std::map<FontKey, std::shared_ptr<const FontData>>;
     auto it = cache->find(key);
-    if (it != cache->end()) return it->second;
+    if (it != cache->end()) {
+        byRaw->emplace(raw, it->second);
+        return it->second;
+    }
 
     auto d = std::make_shared<FontData>();
     const QString family = MapFaceName(face, lf.lfPitchAndFamily);
@@ -200,7 +223,9 @@ std::shared_ptr<const FontData> FontDataFor(const LOGFONTA& lf) {
     }
     d->maxCharWidth = maxW;
     d->aveCharWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('x')));
+    d->serif = f.family().contains(QStringLiteral("Serif"));
     cache->emplace(key, d);
+    byRaw->emplace(raw, d);
     return d;
 }
 
@@ -451,7 +476,7 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* tm) {
     // TMPF_FIXED_PITCH set means a variable-pitch font.
     BYTE family = FF_SWISS;
     if (fd.fixedPitch) family = FF_MODERN;
-    else if (fd.font.family().contains(QStringLiteral("Serif"))) family = FF_ROMAN;
+    else if (fd.serif) family = FF_ROMAN;
     tm->tmPitchAndFamily = static_cast<BYTE>(family | TMPF_TRUETYPE | TMPF_VECTOR | (fd.fixedPitch ? 0 : TMPF_FIXED_PITCH));
     tm->tmCharSet = fo != nullptr ? fo->lf.lfCharSet : ANSI_CHARSET;
     if (tm->tmCharSet == DEFAULT_CHARSET) tm->tmCharSet = ANSI_CHARSET;

@@ -33,7 +33,10 @@ TFontObj::~TFontObj() {
 }
 
 void TFontObj::Measure() {
-    gui::OwnedDC dc(gui::CreateCompatibleDC(nullptr));
+    // One memory DC per thread for reading metrics: a long page changes fonts
+    // tens of thousands of times, and a new DC each time cost more than the
+    // reading. The font is selected only for the call.
+    thread_local const gui::OwnedDC dc(gui::CreateCompatibleDC(nullptr));
     if (!dc.Get()) return;
     gui::SelectedObject sel(dc.Get(), TheFont.Handle());
     TEXTMETRICA tm{};
@@ -110,21 +113,23 @@ TFontObj* TFontList::FontAt(int Pos, int& Overhang) const {
 }
 
 int TFontList::CountAt(int Pos, int Leng) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Font(i)->Pos > Pos) return Font(i)->Pos - Pos;
-    return Leng - Pos;
+    // Entries are in position order: the first one starting after Pos ends
+    // the run. Searched by halves, as a paragraph of links has thousands.
+    int lo = 0, hi = Count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (Font(mid)->Pos > Pos)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo < Count() ? Font(lo)->Pos - Pos : Leng - Pos;
 }
 
 // ---- IndentManager -------------------------------------------------------------------------
 
 int IndentManager::FloatBottom(int Side) const {
-    int b = 0;
-    const TFreeList& list = Side == 1 ? L : R;
-    for (int i = 0; i < list.Count(); ++i) {
-        const auto* r = static_cast<const IndentRec*>(list.Items(i));
-        if (r->Lev == 0) b = std::max(b, r->YB);
-    }
-    return b;
+    return std::max(0, LowestFloat(Side == 1));
 }
 
 }  // namespace htmlview

@@ -401,9 +401,17 @@ void TImageObj::SetHover(bool Value) {
 // ---- TImageObjList ----------------------------------------------------------------------------
 
 TImageObj* TImageObjList::FindImage(int Pos) const {
-    for (int i = 0; i < Count(); ++i)
-        if (Image(i)->Pos == Pos) return Image(i);
-    return nullptr;
+    // A section adds its pictures as it appends their characters, so the
+    // positions rise strictly: searched by halves.
+    int lo = 0, hi = Count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (Image(mid)->Pos < Pos)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo < Count() && Image(lo)->Pos == Pos ? Image(lo) : nullptr;
 }
 
 int TImageObjList::GetHeightAt(int Pos, std::uint8_t& Align) const {

@@ -51,7 +51,8 @@ int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces) {
             ++i;
             continue;
         }
-        const int run = std::min({end - i, Fonts.CountAt(i, Len), ToNextObject(Buff, i, end)});
+        const int fontRun = std::min(end - i, Fonts.CountAt(i, Len));
+        const int run = std::min(fontRun, ToNextObject(Buff, i, i + fontRun));
         TFontObj* f = Fonts.FontAt(i);
         sum += Extent(dc, f, Buff.data() + i, run) - f->Overhang;
         i += run;
@@ -180,7 +181,10 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
                 content = true;
                 continue;
             }
-            const int run = std::min({Len - j, Fonts.CountAt(j, Len), ToNextObject(Buff, j, Len)});
+            // The object scan stops at the font run's end: scanning to the end of
+            // the buffer for every run made long paragraphs quadratic.
+            const int fontRun = std::min(Len - j, Fonts.CountAt(j, Len));
+            const int run = std::min(fontRun, ToNextObject(Buff, j, j + fontRun));
             int used = 0;
             const int fit = FitText(Canvas, j, run, avail - sum, used);
             if (fit < run) {

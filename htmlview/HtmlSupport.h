@@ -4,7 +4,9 @@
 // picture loading and conversion for the display and a few drawing helpers.
 #pragma once
 
+#include <climits>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -171,15 +173,41 @@ public:
     IndentRec* RightRec(int i) const { return static_cast<IndentRec*>(R.Items(i)); }
 
     int Width = 0;
+    // Records are only appended (or all cleared): the tracker below relies on it.
     TFreeList L;
     TFreeList R;
     int CurrentLevel = 0;
     int LfEdge = 0;
     int RtEdge = 0;
 
+protected:
+    // The lowest bottom of the level-0 records (floats and ended list
+    // levels) on the left (or right) side, INT_MIN for none.
+    int LowestFloat(bool Left) const;
+
 private:
+    // A long page collects a record for every float and every list it had;
+    // asking all of them for every line made layout quadratic. A float (or an
+    // ended list level) whose bottom is above a queried Y never narrows a
+    // line at or below its bottom again, so it moves out of the live set and
+    // is only remembered by its bottom. Queries above the lowest retired
+    // bottom fall back to the full list, so the answers stay the same.
+    struct TTracker {
+        std::vector<IndentRec*> Live;   // in list order
+        int Seen = 0;                   // list entries taken into account
+        int RetiredBottom = INT_MIN;    // the lowest bottom retired, INT_MIN for none
+        std::map<int, int> RetiredByX;  // retired bottoms by indent (left side)
+    };
+    struct TTrackers {
+        TTracker Left, Right;
+    };
+    // The side's tracker brought up to date with its list; nullptr while
+    // neither side has had a record (most table cells never get one).
+    TTracker* Synced(bool Left) const;
+    int Edge(bool Left, int Y) const;
     void AddLevelRecord(int Y, int Level, int Step);
     void EndLevelsAbove(int Y, int Level);
+    mutable std::unique_ptr<TTrackers> FTrack;
 };
 
 // ---- Image cache ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <array>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "htmlview/HtmlParse.h"
 
@@ -130,15 +131,30 @@ static_assert(EolSy < 255, "symbols fit in a byte");
 
 }  // namespace
 
+namespace {
+
+// The names as views, measured once: comparing against the C strings took
+// a strlen of every table entry for every tag and attribute read.
+template <typename Entry, std::size_t N>
+constexpr std::array<std::string_view, N> NameViews(const std::array<Entry, N>& Table) {
+    std::array<std::string_view, N> views{};
+    for (std::size_t i = 0; i < N; ++i) views[i] = Table[i].Name;
+    return views;
+}
+constexpr auto kTagNames = NameViews(kTags);
+constexpr auto kAttributeNames = NameViews(kAttributes);
+
+}  // namespace
+
 const TTagEntry* LookupTag(std::string_view UpperName) {
-    for (const TTagEntry& t : kTags)
-        if (UpperName == t.Name) return &t;
+    for (std::size_t i = 0; i < kTagNames.size(); ++i)
+        if (UpperName == kTagNames[i]) return &kTags[i];
     return nullptr;
 }
 
 Symb LookupAttribute(std::string_view UpperName) {
-    for (const TAttributeEntry& a : kAttributes)
-        if (UpperName == a.Name) return a.Sym;
+    for (std::size_t i = 0; i < kAttributeNames.size(); ++i)
+        if (UpperName == kAttributeNames[i]) return kAttributes[i].Sym;
     return UnknownAttr;
 }
 

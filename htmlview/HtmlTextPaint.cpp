@@ -279,7 +279,13 @@ std::unique_ptr<TUrlTarget> TSection::LinkAt(TCanvas* Canvas, int X, int Y, TObj
         }
         if (f && f->HasLink()) {
             auto url = std::make_unique<TUrlTarget>(f->UrlTarget.Url, f->UrlTarget.Target);
-            if (img->IsMap) url->Url += "?" + std::to_string(xi) + "," + std::to_string(yi);
+            if (img->IsMap) {
+                // Appended piece by piece: "?" + a temporary trips a false -Wrestrict in GCC 12 at -O2.
+                url->Url += '?';
+                url->Url += std::to_string(xi);
+                url->Url += ',';
+                url->Url += std::to_string(yi);
+            }
             if (doc) doc->ActiveLink = f;
             return url;
         }

@@ -48,12 +48,16 @@ TSection::TSection(TCell* ACell, std::uint8_t AJustify, const TUrlTarget* AUrl, 
       ListLevel(AListLevel),
       Indent(AListLevel * ListIndentStep),
       Justify(AJustify) {
-    auto* f = new TFontObj(this, AFont, 0);
-    Fonts.Add(f);
+    // The style is applied before the font object is made, so that its
+    // metrics are read once.
+    TMyFont font;
+    font.Assign(const_cast<TMyFont*>(&AFont));
     if (ParentSectionList) {
-        f->TheFont.SetStyle(f->TheFont.Style() + ParentSectionList->Build.Style);
+        font.SetStyle(font.Style() + ParentSectionList->Build.Style);
         ParentSectionList->Build.Shift = 0;
     }
+    auto* f = new TFontObj(this, font, 0);
+    Fonts.Add(f);
     if (AUrl && !AUrl->Url.empty()) {
         f->UrlTarget.Url = AUrl->Url;
         f->UrlTarget.Target = AUrl->Target;
@@ -136,27 +140,31 @@ void TSection::AppendText(const TokenObj& Token) {
 }
 
 void TSection::ChangeFont(const TMyFont& AFont) {
+    // The font in force from here, with the build's style and script shift,
+    // made up first so that the font object reads its metrics once.
+    TMyFont font;
+    font.Assign(const_cast<TMyFont*>(&AFont));
+    if (ParentSectionList) {
+        const TBuildState& b = ParentSectionList->Build;
+        font.SetStyle(font.Style() + b.Style);
+        if (b.Shift == 1 || b.Shift == 2) {
+            font.NormalSize = MulDiv(font.NormalSize, 3, 4);
+            font.SetSize(EffectiveSize(ParentSectionList->FontSize, font.NormalSize));
+        }
+    }
     TFontObj* last = Fonts.Font(Fonts.Count() - 1);
     TFontObj* f;
     if (last->Pos == Len) {
         f = last;
-        f->TheFont.Assign(const_cast<TMyFont*>(&AFont));
+        f->TheFont.Assign(&font);
     } else {
-        f = new TFontObj(this, AFont, Len);
+        f = new TFontObj(this, font, Len);
         f->UrlTarget.Url = last->UrlTarget.Url;
         f->UrlTarget.Target = last->UrlTarget.Target;
         Fonts.Add(f);
         if (f->HasLink() && ParentSectionList) ParentSectionList->AddLinkFont(f);
     }
-    if (ParentSectionList) {
-        const TBuildState& b = ParentSectionList->Build;
-        f->TheFont.SetStyle(f->TheFont.Style() + b.Style);
-        f->SScript = b.Shift;
-        if (b.Shift == 1 || b.Shift == 2) {
-            f->TheFont.NormalSize = MulDiv(f->TheFont.NormalSize, 3, 4);
-            f->TheFont.SetSize(EffectiveSize(ParentSectionList->FontSize, f->TheFont.NormalSize));
-        }
-    }
+    if (ParentSectionList) f->SScript = ParentSectionList->Build.Shift;
 }
 
 void TSection::ChangeFontAndLink(bool IsHref, const TMyFont& AFont, const TUrlTarget* Url) {

@@ -171,6 +171,7 @@ int ListIndentStep = 35;
 void IndentManagerBasic::Clear() {
     L.Clear();
     R.Clear();
+    FTrack.reset();
 }
 
 void IndentManagerBasic::Reset(int Lf, int Rt) {
@@ -179,7 +180,65 @@ void IndentManagerBasic::Reset(int Lf, int Rt) {
     CurrentLevel = 0;
 }
 
+namespace {
+
+// Most cells have a record or two at most: scanning those is cheaper than
+// tracking them. Longer lists go through the tracker.
+constexpr int kShortList = 8;
+
+const IndentRec* Rec(const TFreeList& List, int i) {
+    return static_cast<const IndentRec*>(List.Items(i));
+}
+
+// The largest left indent (or smallest right offset) in force at Y, 0 for none,
+// from every record of the list.
+int ScanEdge(const TFreeList& List, int Y, bool Left) {
+    int x = 0;
+    for (int i = 0; i < List.Count(); ++i) {
+        const IndentRec* r = Rec(List, i);
+        if (Y >= r->YT && Y < r->YB) x = Left ? std::max(x, r->X) : std::min(x, r->X);
+    }
+    return x;
+}
+
+}  // namespace
+
+IndentManagerBasic::TTracker* IndentManagerBasic::Synced(bool Left) const {
+    const TFreeList& list = Left ? L : R;
+    if (!FTrack) {
+        if (list.Count() == 0) return nullptr;
+        FTrack = std::make_unique<TTrackers>();
+    }
+    TTracker& t = Left ? FTrack->Left : FTrack->Right;
+    if (list.Count() < t.Seen) t = TTracker{};  // cleared behind our back
+    for (int i = t.Seen; i < list.Count(); ++i) t.Live.push_back(static_cast<IndentRec*>(list.Items(i)));
+    t.Seen = list.Count();
+    return &t;
+}
+
+int IndentManagerBasic::Edge(bool Left, int Y) const {
+    const TFreeList& list = Left ? L : R;
+    TTracker* t = Synced(Left);
+    if (Y < t->RetiredBottom) return ScanEdge(list, Y, Left);
+    // Retiring at Y keeps RetiredBottom <= Y, so later queries at or below Y stay on the short path.
+    int x = 0;
+    std::size_t kept = 0;
+    for (IndentRec* r : t->Live) {
+        if (r->Lev == 0 && r->YB <= Y) {
+            t->RetiredBottom = std::max(t->RetiredBottom, r->YB);
+            int& b = t->RetiredByX.try_emplace(r->X, INT_MIN).first->second;
+            b = std::max(b, r->YB);
+            continue;
+        }
+        if (Y >= r->YT && Y < r->YB) x = Left ? std::max(x, r->X) : std::min(x, r->X);
+        t->Live[kept++] = r;
+    }
+    t->Live.resize(kept);
+    return x;
+}
+
 int IndentManagerBasic::LeftIndent(int Y) const {
+    if (L.Count() > kShortList) return Edge(true, Y) + LfEdge;
     int x = 0;
     for (int i = 0; i < L.Count(); ++i) {
         const IndentRec* r = LeftRec(i);
@@ -189,6 +248,7 @@ int IndentManagerBasic::LeftIndent(int Y) const {
 }
 
 int IndentManagerBasic::RightSide(int Y) const {
+    if (R.Count() > kShortList) return Edge(false, Y) + RtEdge;
     int x = 0;
     for (int i = 0; i < R.Count(); ++i) {
         const IndentRec* r = RightRec(i);
@@ -213,7 +273,25 @@ void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
     (Side == 1 ? L : R).Add(rec);
 }
 
+int IndentManagerBasic::LowestFloat(bool Left) const {
+    const TFreeList& list = Left ? L : R;
+    int b = INT_MIN;
+    if (list.Count() <= kShortList) {
+        for (int i = 0; i < list.Count(); ++i)
+            if (Rec(list, i)->Lev == 0) b = std::max(b, Rec(list, i)->YB);
+        return b;
+    }
+    const TTracker* t = Synced(Left);
+    // Retired records are all floats or ended levels (level 0).
+    b = t->RetiredBottom;
+    for (const IndentRec* r : t->Live)
+        if (r->Lev == 0) b = std::max(b, r->YB);
+    return b;
+}
+
 int IndentManagerBasic::ImageBottom() const {
+    if (L.Count() > kShortList || R.Count() > kShortList)
+        return std::max({0, LowestFloat(true), LowestFloat(false)});
     int b = 0;
     for (int i = 0; i < L.Count(); ++i)
         if (LeftRec(i)->Lev == 0) b = std::max(b, LeftRec(i)->YB);
@@ -223,25 +301,40 @@ int IndentManagerBasic::ImageBottom() const {
 }
 
 void IndentManagerBasic::GetClearY(int& CL, int& CR) const {
-    CL = 0;
-    CR = 0;
-    for (int i = 0; i < L.Count(); ++i)
-        if (LeftRec(i)->Lev == 0) CL = std::max(CL, LeftRec(i)->YB + 1);
-    for (int i = 0; i < R.Count(); ++i)
-        if (RightRec(i)->Lev == 0) CR = std::max(CR, RightRec(i)->YB + 1);
+    CL = std::max(0, LowestFloat(true) + 1);   // INT_MIN + 1 for none: still 0
+    CR = std::max(0, LowestFloat(false) + 1);
 }
 
 int IndentManagerBasic::DeeperBottom() const {
     int x0 = 0;
-    for (int i = 0; i < L.Count(); ++i) {
-        if (LeftRec(i)->Lev == CurrentLevel) {
-            x0 = LeftRec(i)->X;
-            break;
+    if (L.Count() <= kShortList || CurrentLevel == 0) {
+        // The first level-0 record may have been retired: look in list order.
+        for (int i = 0; i < L.Count(); ++i) {
+            if (LeftRec(i)->Lev == CurrentLevel) {
+                x0 = LeftRec(i)->X;
+                break;
+            }
         }
     }
     int b = 0;
-    for (int i = 0; i < L.Count(); ++i)
-        if (LeftRec(i)->X > x0) b = std::max(b, LeftRec(i)->YB);
+    if (L.Count() <= kShortList) {
+        for (int i = 0; i < L.Count(); ++i)
+            if (LeftRec(i)->X > x0) b = std::max(b, LeftRec(i)->YB);
+        return b + 1;
+    }
+    const TTracker* t = Synced(true);
+    if (CurrentLevel != 0) {
+        // Retired records are level 0, so the live ones hold the first match.
+        for (const IndentRec* r : t->Live) {
+            if (r->Lev == CurrentLevel) {
+                x0 = r->X;
+                break;
+            }
+        }
+    }
+    for (const IndentRec* r : t->Live)
+        if (r->X > x0) b = std::max(b, r->YB);
+    for (auto it = t->RetiredByX.upper_bound(x0); it != t->RetiredByX.end(); ++it) b = std::max(b, it->second);
     return b + 1;
 }
 
@@ -255,13 +348,18 @@ void IndentManagerBasic::AddLevelRecord(int Y, int Level, int Step) {
 }
 
 void IndentManagerBasic::EndLevelsAbove(int Y, int Level) {
-    for (int i = 0; i < L.Count(); ++i) {
-        IndentRec* r = LeftRec(i);
+    const auto end = [&](IndentRec* r) {
         if (r->Lev > Level) {
             r->Lev = 0;
             r->YB = Y - 1;
         }
+    };
+    if (L.Count() <= kShortList) {
+        for (int i = 0; i < L.Count(); ++i) end(LeftRec(i));
+        return;
     }
+    // Open levels (level > 0) are never retired, so the live set holds them all.
+    for (IndentRec* r : Synced(true)->Live) end(r);
 }
 
 void IndentManagerBasic::SetLevel(int Y, int Level) {

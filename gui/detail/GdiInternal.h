@@ -111,6 +111,7 @@ struct FontData {
     int aveCharWidth = 0;
     int maxCharWidth = 0;
     bool fixedPitch = false;
+    bool serif = false;    // the Qt family's name says Serif
     int underlinePos = 0;  // below the baseline
     int lineWidth = 1;
     int strikePos = 0;     // above the baseline

@@ -100,6 +100,64 @@ TEST(GdiFonts, MetricsAreConsistentWithTheRequestedHeight) {
     EXPECT_EQ(bold.Metrics().tmWeight, FW_BOLD);
 }
 
+TEST(GdiFonts, FontsAskedForAgainGetTheirOwnMetrics) {
+    // The same face in another case, or with bytes left behind its end, is
+    // the same font; another height or weight is not.
+    LOGFONTA lf;
+    lf.lfHeight = -15;
+    std::strncpy(lf.lfFaceName, "Times New Roman", LF_FACESIZE - 1);
+    const auto base = detail::FontDataFor(lf);
+    LOGFONTA upper = lf;
+    std::strncpy(upper.lfFaceName, "TIMES NEW ROMAN", LF_FACESIZE - 1);
+    EXPECT_EQ(detail::FontDataFor(upper), base);
+    LOGFONTA junk = lf;
+    junk.lfFaceName[20] = 'x';
+    EXPECT_EQ(detail::FontDataFor(junk), base);
+    LOGFONTA taller = lf;
+    taller.lfHeight = -30;
+    EXPECT_NE(detail::FontDataFor(taller), base);
+    EXPECT_GT(detail::FontDataFor(taller)->ascent, base->ascent);
+    LOGFONTA bold = lf;
+    bold.lfWeight = FW_BOLD;
+    EXPECT_NE(detail::FontDataFor(bold), base);
+    LOGFONTA other = lf;
+    std::strncpy(other.lfFaceName, "Courier New", LF_FACESIZE - 1);
+    EXPECT_NE(detail::FontDataFor(other), base);
+    EXPECT_TRUE(detail::FontDataFor(other)->fixedPitch);
+
+    // Fonts selected in turn into one DC: every read follows the selection.
+    Surface s(10, 10);
+    HFONT small = MakeFont("Times New Roman", -12), large = MakeFont("Courier New", -24);
+    TEXTMETRICA tm;
+    HGDIOBJ old = SelectObject(s.dc(), small);
+    GetTextMetricsA(s.dc(), &tm);
+    const TEXTMETRICA first = tm;
+    SIZE a;
+    GetTextExtentPoint32A(s.dc(), "iiii", 4, &a);
+    EXPECT_EQ(first.tmPitchAndFamily & 0xF0, FF_ROMAN);
+    SelectObject(s.dc(), large);
+    GetTextMetricsA(s.dc(), &tm);
+    EXPECT_GT(tm.tmHeight, first.tmHeight);
+    EXPECT_EQ(tm.tmPitchAndFamily & 0xF0, FF_MODERN);
+    SIZE b;
+    GetTextExtentPoint32A(s.dc(), "iiii", 4, &b);
+    EXPECT_GT(b.cx, a.cx);
+    SelectObject(s.dc(), small);
+    GetTextMetricsA(s.dc(), &tm);
+    EXPECT_EQ(tm.tmHeight, first.tmHeight);
+    EXPECT_EQ(tm.tmPitchAndFamily, first.tmPitchAndFamily);
+    GetTextExtentPoint32A(s.dc(), "iiii", 4, &b);
+    EXPECT_EQ(b.cx, a.cx);
+    HFONT sans = MakeFont("Arial", -12);
+    SelectObject(s.dc(), sans);
+    GetTextMetricsA(s.dc(), &tm);
+    EXPECT_EQ(tm.tmPitchAndFamily & 0xF0, FF_SWISS);
+    SelectObject(s.dc(), old);
+    DeleteObject(small);
+    DeleteObject(large);
+    DeleteObject(sans);
+}
+
 TEST(GdiText, DrawnTextIsAliasedAndInsideItsExtent) {
     TextSurface s(120, 30, MakeFont("Arial", -16));
     SetTextColor(s.dc(), RGB(200, 0, 0));

@@ -3,6 +3,11 @@
 // and hit tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+#include "gui/ScopedDC.h"
 #include "gui/TestKit.h"
 #include "htmlview/common/DocKit.h"
 
@@ -482,6 +487,130 @@ TEST_F(Sections, ScriptsShrinkByAQuarterAndLinksFollowTheDocumentColours) {
     link->SetHover(true);
     EXPECT_EQ(ColorToRGB(link->TheFont.Color()), ColorToRGB(clRed));
     EXPECT_GT(link->FontHeight, 0);
+}
+
+namespace {
+
+// A font's metrics read on a DC of the test's own.
+TEXTMETRICA MetricsOf(TFont& f) {
+    gui::OwnedDC dc(CreateCompatibleDC(nullptr));
+    gui::SelectedObject sel(dc.Get(), f.Handle());
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc.Get(), &tm);
+    return tm;
+}
+
+void ExpectMetricsOf(const TFontObj& f, TFont& expected) {
+    const TEXTMETRICA tm = MetricsOf(expected);
+    EXPECT_EQ(f.tmHeight, tm.tmHeight);
+    EXPECT_EQ(f.FontHeight, tm.tmHeight + tm.tmExternalLeading);
+    EXPECT_EQ(f.Descent, tm.tmDescent);
+}
+
+}  // namespace
+
+TEST_F(Sections, FontMetricsFollowEveryChangeOfTheFont) {
+    Page p;
+    p.doc.Build.Style = TFontStyles() << fsBold;
+    auto s = p.Section();
+    TMyFont bold;
+    bold.Assign(&p.font);
+    bold.SetStyle(TFontStyles() << fsBold);
+    EXPECT_TRUE(s->Fonts.Font(0)->TheFont.Style().Contains(fsBold)) << "the build's style is applied";
+    ExpectMetricsOf(*s->Fonts.Font(0), bold);
+
+    p.doc.Build.Style = TFontStyles();
+    s->AppendText(*Tok("a", 0));
+    TMyFont big;
+    big.Assign(&p.font);
+    big.SetSize(28);
+    s->ChangeFont(big);
+    ASSERT_EQ(s->Fonts.Count(), 2);
+    ExpectMetricsOf(*s->Fonts.Font(1), big);
+    // Changed again before any text: the same entry takes the new font.
+    TMyFont small;
+    small.Assign(&p.font);
+    small.SetSize(8);
+    s->ChangeFont(small);
+    ASSERT_EQ(s->Fonts.Count(), 2);
+    ExpectMetricsOf(*s->Fonts.Font(1), small);
+    EXPECT_LT(s->Fonts.Font(1)->FontHeight, s->Fonts.Font(0)->FontHeight);
+
+    // A superscript shrinks by a quarter, metrics included.
+    s->AppendText(*Tok("b", 1));
+    p.doc.Build.Shift = 2;
+    TMyFont sup;
+    sup.Assign(&big);
+    s->ChangeFont(sup);
+    p.doc.Build.Shift = 0;
+    TFontObj* shifted = s->Fonts.Font(2);
+    EXPECT_EQ(shifted->TheFont.NormalSize, 9);
+    sup.NormalSize = 9;
+    sup.SetSize(EffectiveSize(p.doc.FontSize, 9));
+    ExpectMetricsOf(*shifted, sup);
+
+    // A later change of the font itself is measured again.
+    shifted->TheFont.SetSize(40);
+    TMyFont huge;
+    huge.Assign(&p.font);
+    huge.SetSize(40);
+    ExpectMetricsOf(*shifted, huge);
+    EXPECT_GT(shifted->FontHeight, s->Fonts.Font(1)->FontHeight);
+
+    // Another thread measures with a DC of its own and gets the same answer.
+    int other = 0;
+    std::thread t([&] {
+        TFontObj f(nullptr, huge, 0);
+        other = f.FontHeight;
+    });
+    t.join();
+    EXPECT_EQ(other, shifted->FontHeight);
+}
+
+TEST_F(Sections, ALongParagraphFindsItsFontRunsAndPicturesByPosition) {
+    // A paragraph of many links and pictures: every position answers with
+    // the font run it is in and the picture standing there, as a walk over
+    // the lists would.
+    Page p;
+    auto s = p.Section();
+    std::vector<int> fontStarts{0};
+    std::vector<int> pictures;
+    for (int i = 0; i < 300; ++i) {
+        if (i % 3 == 0) {
+            p.font.SetSize(10 + i % 7);
+            s->ChangeFont(p.font);
+            if (fontStarts.back() != s->Len) fontStarts.push_back(s->Len);
+        }
+        s->AppendText(*Tok("word ", i * 6));
+        if (i % 5 == 0) {
+            pictures.push_back(s->Len);
+            s->AddImage(*ImageAttrs("i.bmp", "", 8, 8), i * 6 + 5);
+        }
+    }
+    const int len = s->Len;
+    for (int pos = 0; pos < len; ++pos) {
+        auto after = std::upper_bound(fontStarts.begin(), fontStarts.end(), pos);
+        const int expected = after == fontStarts.end() ? len - pos : *after - pos;
+        ASSERT_EQ(s->Fonts.CountAt(pos, len), expected) << "at " << pos;
+        const bool picture = std::binary_search(pictures.begin(), pictures.end(), pos);
+        TImageObj* img = s->Images->FindImage(pos);
+        ASSERT_EQ(img != nullptr, picture) << "at " << pos;
+        if (img) {
+            EXPECT_EQ(img->Pos, pos);
+        }
+    }
+    EXPECT_EQ(s->Images->FindImage(-1), nullptr);
+    EXPECT_EQ(s->Images->FindImage(len), nullptr);
+
+    // Laid out, the lines cover the buffer once, in order.
+    auto* sec = p.Add(std::move(s));
+    p.LayOut(300);
+    int covered = 0;
+    for (const auto& line : sec->Lines()) {
+        EXPECT_EQ(line.Start, covered);
+        covered += line.Ln;
+    }
+    EXPECT_EQ(covered, len);
 }
 
 TEST_F(Sections, ALayoutErrorIsReportedInAMessageBoxByDefault) {

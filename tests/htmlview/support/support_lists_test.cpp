@@ -1,6 +1,7 @@
 // The support unit's lists, indent tracker, cache life rules and name handling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -175,6 +176,135 @@ TEST(IndentManager, ListLevelsIndentAndEnd) {
     t.SetLevel(0, 1);
     EXPECT_EQ(t.LeftIndent(0), 15);
     ListIndentStep = 35;
+}
+
+namespace {
+
+// The indent rules answered by scanning every record, as a yardstick for
+// the tracker that skips the records a long page has left behind.
+struct FullScan {
+    const IndentManagerBasic& m;
+    int Left(int Y) const {
+        int x = 0;
+        for (int i = 0; i < m.L.Count(); ++i)
+            if (Y >= m.LeftRec(i)->YT && Y < m.LeftRec(i)->YB) x = std::max(x, m.LeftRec(i)->X);
+        return x + m.LfEdge;
+    }
+    int Right(int Y) const {
+        int x = 0;
+        for (int i = 0; i < m.R.Count(); ++i)
+            if (Y >= m.RightRec(i)->YT && Y < m.RightRec(i)->YB) x = std::min(x, m.RightRec(i)->X);
+        return x + m.RtEdge;
+    }
+    int Bottom(bool left) const {
+        int b = 0;
+        const int n = left ? m.L.Count() : m.R.Count();
+        for (int i = 0; i < n; ++i) {
+            const IndentRec* r = left ? m.LeftRec(i) : m.RightRec(i);
+            if (r->Lev == 0) b = std::max(b, r->YB);
+        }
+        return b;
+    }
+    int Clear(bool left) const {
+        int c = 0;
+        const int n = left ? m.L.Count() : m.R.Count();
+        for (int i = 0; i < n; ++i) {
+            const IndentRec* r = left ? m.LeftRec(i) : m.RightRec(i);
+            if (r->Lev == 0) c = std::max(c, r->YB + 1);
+        }
+        return c;
+    }
+    int Deeper() const {
+        int x0 = 0;
+        for (int i = 0; i < m.L.Count(); ++i)
+            if (m.LeftRec(i)->Lev == m.CurrentLevel) {
+                x0 = m.LeftRec(i)->X;
+                break;
+            }
+        int b = 0;
+        for (int i = 0; i < m.L.Count(); ++i)
+            if (m.LeftRec(i)->X > x0) b = std::max(b, m.LeftRec(i)->YB);
+        return b + 1;
+    }
+};
+
+void ExpectSameAnswers(const IndentManagerBasic& m, int Y, const char* when) {
+    const FullScan ref{m};
+    ASSERT_EQ(m.LeftIndent(Y), ref.Left(Y)) << when << " at y " << Y;
+    ASSERT_EQ(m.RightSide(Y), ref.Right(Y)) << when << " at y " << Y;
+    ASSERT_EQ(m.ImageBottom(), std::max(ref.Bottom(true), ref.Bottom(false))) << when;
+    int cl = 0, cr = 0;
+    m.GetClearY(cl, cr);
+    ASSERT_EQ(cl, ref.Clear(true)) << when;
+    ASSERT_EQ(cr, ref.Clear(false)) << when;
+    ASSERT_EQ(m.DeeperBottom(), ref.Deeper()) << when;
+}
+
+}  // namespace
+
+TEST(IndentManager, EndedFloatsStillCountWhenAskedAboutHigherLines) {
+    IndentManagerBasic m;
+    m.Reset(0, 600);
+    // Enough small floats above the page that both lists are long ones.
+    for (int i = 0; i < 12; ++i) {
+        m.UpdateTable(-100 + i, 5, 1, 1);
+        m.UpdateTable(-100 + i, 5, 1, 3);
+    }
+    m.UpdateTable(0, 80, 30, 1);    // left float, y 0..30
+    m.UpdateTable(0, 50, 40, 3);    // right float, y 0..40
+    EXPECT_EQ(m.LeftIndent(100), 0) << "both floats ended above y 100";
+    EXPECT_EQ(m.RightSide(100), 600);
+    // A table cell or a re-layout asks about a line above again.
+    EXPECT_EQ(m.LeftIndent(10), 80);
+    EXPECT_EQ(m.RightSide(35), 550);
+    EXPECT_EQ(m.ImageBottom(), 40);
+    int cl = 0, cr = 0;
+    m.GetClearY(cl, cr);
+    EXPECT_EQ(cl, 31);
+    EXPECT_EQ(cr, 41);
+
+    // A list level that ended long ago still bounds the deeper bottom.
+    m.SetLevel(200, 2);
+    m.SetLevel(260, 1);
+    EXPECT_EQ(m.LeftIndent(500), 35);
+    EXPECT_EQ(m.DeeperBottom(), 260) << "one below the ended level 2 (bottom 259)";
+
+    // Cleared, the same slots hold new records that must be seen.
+    m.Clear();
+    m.Reset(0, 600);
+    EXPECT_EQ(m.LeftIndent(500), 0);
+    m.UpdateTable(490, 20, 30, 1);
+    EXPECT_EQ(m.LeftIndent(500), 20);
+    EXPECT_EQ(m.ImageBottom(), 520);
+    m.GetClearY(cl, cr);
+    EXPECT_EQ(cl, 521);
+    EXPECT_EQ(cr, 0);
+}
+
+TEST(IndentManager, AnswersMatchAFullScanOverALongPage) {
+    // Floats and lists down a long page, with now and then a step back up
+    // (table cells, clear) and a float that ends above the top of the page.
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 4; ++round) {
+        IndentManagerBasic m;
+        m.Reset(5, 600);
+        int y = 0;
+        for (int step = 0; step < 1500; ++step) {
+            const int op = static_cast<int>(rng() % 10);
+            const int at = rng() % 8 == 0 ? std::max(-20, y - static_cast<int>(rng() % 200)) : y;
+            if (op == 0) m.UpdateTable(at, 10 + static_cast<int>(rng() % 90), static_cast<int>(rng() % 120) - 5, 1);
+            else if (op == 1) m.UpdateTable(at, 10 + static_cast<int>(rng() % 90), static_cast<int>(rng() % 120) - 5, 3);
+            else if (op == 2) m.SetLevel(at, static_cast<int>(rng() % 4));
+            else if (op == 3) m.SetLevelOne(at, static_cast<int>(rng() % 4));
+            else if (op == 4 && rng() % 50 == 0) {
+                m.Clear();
+                m.Reset(5, 600);
+            }
+            ExpectSameAnswers(m, at, "after an operation");
+            ExpectSameAnswers(m, y + static_cast<int>(rng() % 40), "ahead");
+            y += static_cast<int>(rng() % 25);
+        }
+    }
 }
 
 TEST(ImageCache, LifeRules) {
