@@ -429,6 +429,11 @@ void TCustomForm::ApplyWindowRegion(HRGN Region) {
         // An empty mask would mean "no mask" to Qt; a pixel outside the
         // window keeps it fully cut away instead.
         if (w) w->setMask(r.isEmpty() ? QRegion(-1, -1, 1, 1) : r);
+        // Wayland has no window shapes: a mask there only limits input. The
+        // window gets an alpha channel instead, and what lies outside the
+        // region is painted transparent (see WinWidget::paintEvent).
+        if (w && w->isWindow() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+            w->setAttribute(Qt::WA_TranslucentBackground);
     } else {
         FHasRegion = false;
         if (w) w->clearMask();

@@ -146,6 +146,9 @@ void WinWidget::paintEvent(QPaintEvent* e) {
     // turn, so this copy (and the window system's flush after it) runs once.
     ++flushes;
     QPainter p(this);
+    // A shaped window with an alpha channel (Wayland): the store starts each
+    // paint transparent, and only the region's pixels are copied into it.
+    if (testAttribute(Qt::WA_TranslucentBackground) && !mask().isEmpty()) p.setClipRegion(mask());
     for (const QRect& r : e->region()) p.drawImage(r.topLeft(), back, r);
 }
 
