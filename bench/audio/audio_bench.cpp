@@ -191,10 +191,20 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Another output format (bench/report asks for JSON) gets the library's
+    // own reporter; the paired runs' overhead_% counter is in it.
+    bool console = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--benchmark_format=", 0) == 0 && a != "--benchmark_format=console") console = false;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    if (console)
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+    else
+        benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
 }
