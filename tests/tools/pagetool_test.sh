@@ -1,6 +1,6 @@
 #!/bin/sh
 # pagetool end to end: the crafted page's dump, every release page's dump,
-# and a render's size and background pixels.
+# and a render's size and background pixel.
 set -eu
 tool=$1; pages=$2; content=$3; out=${TMPDIR:-/tmp}/pagetool_test.$$
 mkdir -p "$out"; trap 'rm -rf "$out"' EXIT
@@ -10,6 +10,8 @@ echo "$d" | grep -q '^document h=[1-9][0-9]* width=400$'
 echo "$d" | grep -q 'section hspace'
 echo "$d" | grep -q 'section ulitem'
 echo "$d" | grep -q 'section pre'
+# The right-aligned picture where it is drawn: 400 less the 10-px margin and its 40.
+echo "$d" | grep -q '^  image x=350 y=[1-9][0-9]* w=40 h=30$'
 echo "$d" | grep -q 'cell row=0 col=0 x=[0-9]* y=[0-9]* w=10[0-9] '
 echo "$d" | grep -q 'cell row=1 col=0 .* w=[2-9][0-9][0-9] '
 n=0
@@ -23,6 +25,10 @@ done
 # PNG header: width at bytes 16-19.
 w=$(od -An -tu1 -j16 -N4 "$out/p.png" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
 [ "$w" -eq 321 ] || { echo "width $w"; exit 1; }
+# The page's BODY colour #102030 in the top-left pixel (stored, unfiltered rows:
+# the first pixel follows the zlib and block headers and the row's filter byte).
+px=$(od -An -tu1 -j49 -N3 "$out/p.png" | tr -s ' ')
+[ "$px" = " 16 32 48" ] || { echo "top-left pixel $px"; exit 1; }
 "$tool" time "$pages/crafted.htm" --runs 3 | grep -q '^paint [0-9.]* ms$'
 ! "$tool" dump "$pages/missing.htm" 2>/dev/null
 echo "pagetool: all checks passed"

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,19 @@ void DumpCell(const TCell& cell, int depth) {
     for (int i = 0; i < cell.Count(); ++i) DumpSection(cell.Section(i), depth);
 }
 
+// Paints the laid-out document of height h, top to bottom, on its
+// background, as the viewer shows it scrolled through.
+std::unique_ptr<TBitmap> PaintWhole(TPage& p, int width, int h) {
+    h = std::min(h + p.marginH, 30000);
+    auto out = std::make_unique<TBitmap>();
+    out->SetPixelFormat(pf24bit);
+    out->SetSize(width, std::max(h, 1));
+    out->Canvas()->Brush()->SetColor(p.doc.Background);
+    out->Canvas()->FillRect(Rect(0, 0, width, h));
+    p.doc.Draw(out->Canvas(), Rect(0, 0, width, h), p.marginW, p.marginH, width - 2 * p.marginW);
+    return out;
+}
+
 int Usage() {
     std::cerr << "usage: pagetool render PAGE OUT.png [--width W]\n"
                  "       pagetool dump PAGE [--width W]\n"
@@ -194,6 +208,8 @@ int main(int argc, char** argv) {
             TPage p(file);
             p.Parse(file);
             const int h = p.LayOut(width);
+            // Pictures learn where they are drawn only when painted.
+            PaintWhole(p, width, h);
             std::cout << "document h=" << h << " width=" << width << "\n";
             DumpCell(p.doc, 0);
             return 0;
@@ -201,14 +217,7 @@ int main(int argc, char** argv) {
         if (cmd == "render" && pos.size() == 3) {
             TPage p(file);
             p.Parse(file);
-            const int h = std::min(p.LayOut(width) + p.marginH, 30000);
-            TBitmap out;
-            out.SetPixelFormat(pf24bit);
-            out.SetSize(width, std::max(h, 1));
-            out.Canvas()->Brush()->SetColor(p.doc.Background);
-            out.Canvas()->FillRect(Rect(0, 0, width, h));
-            p.doc.Draw(out.Canvas(), Rect(0, 0, width, h), p.marginW, p.marginH, width - 2 * p.marginW);
-            SavePng(out, pos[2]);
+            SavePng(*PaintWhole(p, width, p.LayOut(width)), pos[2]);
             return 0;
         }
         if (cmd == "time") {
