@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QPolygon>
 
 #include <algorithm>
@@ -62,6 +63,10 @@ void EnsureQtApp() {
     setenv("QT_XCB_NO_MITSHM", "1", 0);
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+    // The style keeps a picture of every standard control it drew, per size
+    // and state, up to 10 MB; the viewer's scroll bar takes a new size with
+    // every page, so a long session would grow by that much for no gain.
+    QPixmapCache::setCacheLimit(1024);
 }
 
 QRgb ResolveColor(HDC dc, COLORREF c) {
