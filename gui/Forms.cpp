@@ -136,9 +136,12 @@ void TCustomForm::WindowSizeChanged(int ClientW, int ClientH) {
 
 void TCustomForm::WindowPosChanged(int X, int Y) { TWinControl::WindowPosChanged(X, Y); }
 
+// A window shows its frame and caption when it has a border and no region
+// cuts them away.
+static bool CaptionDrawn(TFormBorderStyle Border, bool HasRegion) { return Border != bsNone && !HasRegion; }
+
 String TCustomForm::WindowSystemTitle() const {
-    const bool captionShown = FBorderStyle != bsNone && !FHasRegion;
-    if (!captionShown && FShowInTaskbar && Application && !Application->Title().empty()) return Application->Title();
+    if (!CaptionDrawn(FBorderStyle, FHasRegion) && FShowInTaskbar && Application && !Application->Title().empty()) return Application->Title();
     return Caption();
 }
 
@@ -156,7 +159,7 @@ void TCustomForm::ApplyWindowFlags() {
     if (!w) return;
     ApplyWindowTitle();
     Qt::WindowFlags f = Qt::Window;
-    if (FBorderStyle == bsNone || FHasRegion) {
+    if (!CaptionDrawn(FBorderStyle, FHasRegion)) {
         f |= Qt::FramelessWindowHint;
     } else {
         f |= Qt::WindowTitleHint;
@@ -407,7 +410,7 @@ LONG TCustomForm::WindowStyle() const {
     if (Visible()) s |= WS_VISIBLE;
     if (!Enabled()) s |= WS_DISABLED;
     if (FWindowState == wsMinimized) s |= WS_MINIMIZE;
-    if (FBorderStyle != bsNone && !FHasRegion) {
+    if (CaptionDrawn(FBorderStyle, FHasRegion)) {
         s |= WS_CAPTION;
         if (FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin) s |= WS_THICKFRAME;
         if (FBorderIcons.Contains(biSystemMenu)) s |= WS_SYSMENU;

@@ -13,7 +13,6 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <mutex>
 #include <utility>
 #include <cstdlib>

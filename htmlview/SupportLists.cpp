@@ -238,23 +238,11 @@ int IndentManagerBasic::Edge(bool Left, int Y) const {
 }
 
 int IndentManagerBasic::LeftIndent(int Y) const {
-    if (L.Count() > kShortList) return Edge(true, Y) + LfEdge;
-    int x = 0;
-    for (int i = 0; i < L.Count(); ++i) {
-        const IndentRec* r = LeftRec(i);
-        if (Y >= r->YT && Y < r->YB) x = std::max(x, r->X);
-    }
-    return x + LfEdge;
+    return (L.Count() > kShortList ? Edge(true, Y) : ScanEdge(L, Y, true)) + LfEdge;
 }
 
 int IndentManagerBasic::RightSide(int Y) const {
-    if (R.Count() > kShortList) return Edge(false, Y) + RtEdge;
-    int x = 0;
-    for (int i = 0; i < R.Count(); ++i) {
-        const IndentRec* r = RightRec(i);
-        if (Y >= r->YT && Y < r->YB) x = std::min(x, r->X);
-    }
-    return x + RtEdge;
+    return (R.Count() > kShortList ? Edge(false, Y) : ScanEdge(R, Y, false)) + RtEdge;
 }
 
 void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
@@ -290,14 +278,7 @@ int IndentManagerBasic::LowestFloat(bool Left) const {
 }
 
 int IndentManagerBasic::ImageBottom() const {
-    if (L.Count() > kShortList || R.Count() > kShortList)
-        return std::max({0, LowestFloat(true), LowestFloat(false)});
-    int b = 0;
-    for (int i = 0; i < L.Count(); ++i)
-        if (LeftRec(i)->Lev == 0) b = std::max(b, LeftRec(i)->YB);
-    for (int i = 0; i < R.Count(); ++i)
-        if (RightRec(i)->Lev == 0) b = std::max(b, RightRec(i)->YB);
-    return b;
+    return std::max({0, LowestFloat(true), LowestFloat(false)});
 }
 
 void IndentManagerBasic::GetClearY(int& CL, int& CR) const {
