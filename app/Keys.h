@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "gui/Controls.h"
+#include "gui/windows/Controls.h"
 
 namespace app {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/Controls.h"
+#include "gui/windows/Controls.h"
 #include "gui/windows/MediaPlayer.h"
 
 namespace app {

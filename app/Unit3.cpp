@@ -7,7 +7,7 @@
 #include "app/Player.h"
 #include "app/Unit5.h"
 #include "app/contracts/Artwork.h"
-#include "gui/Dialogs.h"
+#include "gui/windows/Dialogs.h"
 
 using namespace gui;
 

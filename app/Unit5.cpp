@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/Keys.h"
-#include "gui/Classes.h"
+#include "gui/base/Classes.h"
 
 using namespace gui;
 

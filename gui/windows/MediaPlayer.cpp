@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gui/detail/win_Internal.h"
+#include "gui/windows/detail/win_Internal.h"
 
 namespace gui {
 

@@ -19,7 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 #include "gui/windows/MediaPlayer.h"
 
 using namespace gui;

@@ -15,7 +15,7 @@
 #include "app/Unit4.h"
 #include "app/Unit5.h"
 #include "catalogue/Catalogue.h"
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 using app::Player;
