@@ -276,6 +276,16 @@ TEST_F(PlayerTest, TheDesktopSeesTheSongWithItsCatalogueNames) {
     EXPECT_EQ(std::filesystem::path(info.ArtFile), std::filesystem::absolute("_korvane_cover.jpg"));
 }
 
+TEST_F(PlayerTest, RaiseBringsBackTheMenuFromTheSplashOrTheTaskbar) {
+    Form4->Show();
+    Player().Raise();
+    EXPECT_TRUE(Form1->Visible());
+    EXPECT_FALSE(Form4->Visible()) << "the splash gives way as on its third tick";
+    Form1->SetWindowState(wsMinimized);
+    Player().Raise();
+    EXPECT_EQ(Form1->WindowState(), wsNormal);
+}
+
 // ---- Keys ---------------------------------------------------------------------------------
 
 TEST_F(PlayerTest, MenuKeysMoveTheHighlightAndActAsTheButtons) {
