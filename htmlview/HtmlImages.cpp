@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gui/Classes.h"
-#include "gui/Controls.h"
-#include "gui/ScopedDC.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/ScopedDC.h"
+#include "gui/windows/Controls.h"
 #include "htmlview/GifImage.h"
 
 namespace htmlview {

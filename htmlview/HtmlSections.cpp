@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <iterator>
 
-#include "gui/Controls.h"
-#include "gui/Dialogs.h"
-#include "gui/ExtCtrls.h"
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
+#include "gui/windows/Controls.h"
+#include "gui/windows/Dialogs.h"
+#include "gui/windows/ExtCtrls.h"
 #include "htmlview/HtmlSections.h"
 
 namespace htmlview {

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "gui/Classes.h"
-#include "gui/Graphics.h"
-#include "gui/Jpeg.h"
-#include "gui/Resources.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Graphics.h"
+#include "gui/draw/Jpeg.h"
+#include "gui/base/Resources.h"
 
 using namespace gui;
 
