@@ -50,8 +50,6 @@ public:
         CheckIndex(Index);
         return FItems[static_cast<std::size_t>(Index)].get();
     }
-    T* operator[](int Index) const { return Items(Index); }
-    T* Last() const { return Items(Count() - 1); }
     int Add(std::unique_ptr<T> Item) {
         FItems.push_back(Own(std::move(Item)));
         return Count() - 1;
