@@ -55,6 +55,7 @@ void THtmlBuilder::TableLoop(int Level) {
 
     auto finishCell = [&] {
         if (!cell) return;
+        if (FSection) FSection->TrimTrailingSpaces();
         CloseSection();
         if (row) row->AddCell(std::move(cell));
         cell.reset();
@@ -142,6 +143,7 @@ void THtmlBuilder::TableLoop(int Level) {
             FJustify = TSection::Centre;
             Next();
             BodyLoop(0, cellTerm);
+            if (FSection) FSection->TrimTrailingSpaces();
             CloseSection();
             FCurrentCell = nullptr;
             if (FTok.Sy == CaptionEndSy) Next();
