@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "gui/Forms.h"
-#include "gui/Graphics.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlParse.h"
 #include "htmlview/HtmlSections.h"
 #include "htmlview/corpus/CorpusPictures.h"

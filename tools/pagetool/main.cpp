@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlParse.h"
