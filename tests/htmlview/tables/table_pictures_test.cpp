@@ -143,4 +143,29 @@ TEST(TablePictures, WhitespaceBetweenTableTagsTakesNoRoom) {
     EXPECT_EQ(shapes[1], shapes[0]);
 }
 
+TEST(TablePictures, WhitespaceBetweenTableTagsInAListChangesNothing) {
+    // The same sections in the same places: whitespace leaves no empty
+    // sections ahead of the table.
+    auto layout = [](const std::string& html) {
+        PicturePage p;
+        p.b.Parse(html);
+        p.LayOut();
+        std::ostringstream o;
+        for (int i = 0; i < p.b.doc().Count(); ++i) {
+            TSectionBase* s = p.b.doc().Section(i);
+            o << s->YValue << '/' << s->SectionHeight;
+            if (auto* t = dynamic_cast<TSection*>(s); t && !t->Lines().empty()) o << '@' << t->Lines()[0].LineLeftX;
+            if (auto* t = dynamic_cast<ThtmlTable*>(s)) o << '@' << t->Indent;
+            o << ' ';
+        }
+        return o.str();
+    };
+    const std::string tight = layout("<ul><li>item<table><tr><td>cell</td></tr></table>more<li>next</ul>");
+    EXPECT_EQ(layout("<ul><li>item<table>\n <tr>\n  <td>cell</td>\n </tr>\n</table>more<li>next</ul>"), tight);
+    // Visible text between the tags keeps its place ahead of the table.
+    PicturePage p;
+    p.b.Parse("<table><tr> \n stray <td>cell</td></tr></table>");
+    EXPECT_EQ(Built::Texts(p.b.doc()).front(), "stray ");
+}
+
 }  // namespace
