@@ -182,7 +182,8 @@ TEST_P(Corpus, InvariantsHoldAtEveryWidth) {
         sweep.LayOut(w);
         EXPECT_EQ(first, Snapshot(sweep)) << at << ": a layout after other widths differs";
         for (const auto& [name, n] : l.requests) {
-            if (l.streams[name]) EXPECT_EQ(n, 1) << at << ": " << name << " fetched " << n << " times";
+            if (!l.streams[name]) continue;  // a missing picture is asked for by each of its uses
+            EXPECT_EQ(n, 1) << at << ": " << name << " fetched " << n << " times";
         }
 
         CheckBands(l.b.page.doc, at);
