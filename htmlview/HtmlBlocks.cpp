@@ -174,7 +174,8 @@ void TPreFormated::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
         Min = Max = Indent;
         return;
     }
-    Max = TextWidth(Canvas, 0, Len, false) + Indent;
+    SizeImages(Canvas);
+    Max = TextWidth(Canvas, 0, Len, false, true) + Indent;
     Min = std::min(2000, Max);
 }
 

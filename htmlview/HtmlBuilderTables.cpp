@@ -3,6 +3,8 @@
 // end, closes the open cell and pops the fonts it pushed).
 #include "htmlview/HtmlBuilder.h"
 
+#include <algorithm>
+
 namespace htmlview {
 
 using namespace gui;
@@ -55,6 +57,7 @@ void THtmlBuilder::TableLoop(int Level) {
 
     auto finishCell = [&] {
         if (!cell) return;
+        if (FSection) FSection->TrimTrailingSpaces();
         CloseSection();
         if (row) row->AddCell(std::move(cell));
         cell.reset();
@@ -70,6 +73,13 @@ void THtmlBuilder::TableLoop(int Level) {
         const Symb sy = FTok.Sy;
         switch (sy) {
         case TextSy: {
+            // Whitespace alone between the table's tags is no text: it would
+            // only leave an empty section ahead of the table.
+            const String& text = FTok.Token().S;
+            if (std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == chars::NoBreakSpaceIn; })) {
+                Next();
+                break;
+            }
             // Text between cells goes ahead of the table.
             TCell* const previous = FCurrentCell;
             FCurrentCell = enclosing;
@@ -142,6 +152,7 @@ void THtmlBuilder::TableLoop(int Level) {
             FJustify = TSection::Centre;
             Next();
             BodyLoop(0, cellTerm);
+            if (FSection) FSection->TrimTrailingSpaces();
             CloseSection();
             FCurrentCell = nullptr;
             if (FTok.Sy == CaptionEndSy) Next();

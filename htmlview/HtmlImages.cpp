@@ -301,6 +301,10 @@ void TImageObj::LayOut(TCanvas* Canvas, int W, TFontObj* Font) {
     }
 }
 
+void TImageObj::MeasureSize(TCanvas* Canvas, TFontObj* Font) {
+    if (!Percent) LayOut(Canvas, 0, Font);
+}
+
 void TImageObj::Paint(TCanvas* Canvas, int X, int T, TFontObj* Font, int B) {
     const int s = Doc ? Doc->YOff : 0;
     const bool placeholder = Placeholder();

@@ -41,6 +41,9 @@ public:
 
     // Fetches the picture when needed and sets the sizes for width W.
     void LayOut(gui::TCanvas* Canvas, int W, TFontObj* Font);
+    // The size by the layout's rules before any layout, for measuring a
+    // table's columns; a percentage width is left to the layout.
+    void MeasureSize(gui::TCanvas* Canvas, TFontObj* Font);
     // X and the top reference T are document coordinates; the scroll offset
     // is taken off here. B is the line's baseline.
     void Paint(gui::TCanvas* Canvas, int X, int T, TFontObj* Font, int B);

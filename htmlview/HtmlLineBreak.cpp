@@ -31,7 +31,7 @@ static int ToNextObject(const String& Buff, int i, int End) {
     return k - i;
 }
 
-int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces) {
+int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces, bool Measuring) {
     if (RemoveSpaces)
         while (N > 1 && Buff[static_cast<std::size_t>(Start + N - 1)] == ' ') --N;
     const int end = std::min(Start + N, Len);
@@ -42,7 +42,7 @@ int TSection::TextWidth(TCanvas* Canvas, int Start, int N, bool RemoveSpaces) {
         const char c = Buff[static_cast<std::size_t>(i)];
         if (chars::IsImage(c)) {
             TImageObj* img = Images->FindImage(i);
-            if (img && !img->Floats()) sum += img->ImageWidth + 2 * img->HSpace;
+            if (img && !img->Floats() && !(Measuring && img->Percent)) sum += img->ImageWidth + 2 * img->HSpace;
             ++i;
             continue;
         }
@@ -296,10 +296,18 @@ void TSection::FinishLine(TCanvas* Canvas, IndentManager& IMgr, int Start, int N
     FLines.push_back(l);
 }
 
+void TSection::SizeImages(TCanvas* Canvas) {
+    for (int i = 0; i < Images->Count(); ++i) {
+        TImageObj* img = Images->Image(i);
+        img->MeasureSize(Canvas, Fonts.FontAt(img->Pos));
+    }
+}
+
 void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
     Min = 0;
     Max = 0;
     if (Len == 0) return;
+    SizeImages(Canvas);
     int largest = 0, floats = 0;
     for (int i = 0; i < Images->Count(); ++i) {
         const TImageObj* img = Images->Image(i);
@@ -309,7 +317,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
         else
             largest = std::max(largest, img->ImageWidth);
     }
-    Max = floats + TextWidth(Canvas, 0, Len, false) + Indent;
+    Max = floats + TextWidth(Canvas, 0, Len, false, true) + Indent;
     int widest = 0;
     int i = 0;
     while (i < Len) {
@@ -317,7 +325,7 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
         while (k < Len && Buff[static_cast<std::size_t>(k)] != ' ' && Buff[static_cast<std::size_t>(k)] != chars::Image &&
                Buff[static_cast<std::size_t>(k)] != '\0')
             ++k;
-        if (k > i) widest = std::max(widest, TextWidth(Canvas, i, k - i, false));
+        if (k > i) widest = std::max(widest, TextWidth(Canvas, i, k - i, false, true));
         i = k + 1;
     }
     Min = std::max(largest, widest) + floats + Indent;

@@ -237,6 +237,9 @@ public:
                                     const TFormSymbols* Sy = nullptr);
     void SetClear(const String& Value);
     std::uint8_t MakeNonEmpty();
+    // Drops the spaces at the end of the text: the line end before a table
+    // cell's end is no text, and must not give a line of pictures a text's height.
+    void TrimTrailingSpaces();
     // Terminates the buffer and builds the position runs; done when added to a cell.
     void Finish();
     bool Finished() const { return FFinished; }
@@ -256,7 +259,9 @@ public:
     void MeasureWidths(gui::TCanvas* Canvas, int& Min, int& Max) override;
 
     // Width of n buffer characters from Start as drawn (floats count 0).
-    int TextWidth(gui::TCanvas* Canvas, int Start, int N, bool RemoveSpaces);
+    // Measuring counts pictures with a percentage width as 0: their width
+    // follows the column being measured.
+    int TextWidth(gui::TCanvas* Canvas, int Start, int N, bool RemoveSpaces, bool Measuring = false);
     // The list marker text of an ordered item ("" for other kinds).
     String OrderedMarker() const;
 
@@ -289,6 +294,9 @@ protected:
     int FitLine(gui::TCanvas* Canvas, const LineRec& L, int W, int& Used);
     const LineRec* LineAtY(int Y) const;
     int ClearDistance(const IndentManager& IMgr, int Y) const;
+    // Gives every picture its size before the section is laid out (a table
+    // measures its columns first).
+    void SizeImages(gui::TCanvas* Canvas);
     void DrawMarker(gui::TCanvas* Canvas, const LineRec& L, int Baseline);
     bool FPreformatted = false;  // no space rules, no width limit
 

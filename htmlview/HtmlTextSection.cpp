@@ -260,6 +260,17 @@ std::uint8_t TSection::MakeNonEmpty() {
     return Justify;
 }
 
+void TSection::TrimTrailingSpaces() {
+    if (FFinished || FPreformatted) return;
+    while (Len > 0 && Buff.back() == ' ') {
+        Buff.pop_back();
+        SIndexList.pop_back();
+        --Len;
+    }
+    // A font change recorded after the spaces now starts at the end.
+    for (int i = 0; i < Fonts.Count(); ++i) Fonts.Font(i)->Pos = std::min(Fonts.Font(i)->Pos, Len);
+}
+
 void TSection::Finish() {
     if (FFinished) return;
     FFinished = true;

@@ -157,6 +157,7 @@ void THtmlTokenizer::ReadChar() {
             FLast = TLastLineEnd::None;
             if (c == '\t') c = ' ';
         }
+        FChTab = b == '\t';
         FCh = c;
         FLCh = Upper(c);
         return;

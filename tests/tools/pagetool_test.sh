@@ -29,6 +29,18 @@ w=$(od -An -tu1 -j16 -N4 "$out/p.png" | awk '{print $1*16777216+$2*65536+$3*256+
 # the first pixel follows the zlib and block headers and the row's filter byte).
 px=$(od -An -tu1 -j49 -N3 "$out/p.png" | tr -s ' ')
 [ "$px" = " 16 32 48" ] || { echo "top-left pixel $px"; exit 1; }
+# The body's background picture is painted, tiled, over the BODY colour: a
+# 2 x 2 BMP of colour (200, 100, 50) written here beside a copy of the page.
+cp "$pages/background.htm" "$out/"
+{
+  printf 'BM\106\000\000\000\000\000\000\000\066\000\000\000'
+  printf '\050\000\000\000\002\000\000\000\002\000\000\000\001\000\030\000'
+  printf '\000\000\000\000\020\000\000\000\023\013\000\000\023\013\000\000\000\000\000\000\000\000\000\000'
+  for row in 1 2; do printf '\062\144\310\062\144\310\000\000'; done
+} > "$out/tile.bmp"
+"$tool" render "$out/background.htm" "$out/b.png" --width 321
+px=$(od -An -tu1 -j49 -N3 "$out/b.png" | tr -s ' ')
+[ "$px" = " 200 100 50" ] || { echo "background picture pixel $px"; exit 1; }
 "$tool" time "$pages/crafted.htm" --runs 3 | grep -q '^paint [0-9.]* ms$'
 ! "$tool" dump "$pages/missing.htm" 2>/dev/null
 echo "pagetool: all checks passed"

@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "gui/draw/Gdi.h"
 #include "gui/draw/Graphics.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlParse.h"
+#include "htmlview/HtmlSupport.h"
 
 using namespace htmlview;
 using namespace gui;
@@ -174,6 +176,21 @@ std::unique_ptr<TBitmap> PaintWhole(TPage& p, int width, int h) {
     out->SetSize(width, std::max(h, 1));
     out->Canvas()->Brush()->SetColor(p.doc.Background);
     out->Canvas()->FillRect(Rect(0, 0, width, h));
+    // The page's background picture, tiled from the top-left as the viewer
+    // tiles it at scroll position 0.
+    TBitmap* mask = nullptr;
+    TBitmap* picture = p.doc.BackgroundPicture(mask);
+    if (picture && picture->Width() > 0 && picture->Height() > 0) {
+        const int pw = picture->Width(), ph = picture->Height();
+        HDC dc = out->Canvas()->Handle();
+        for (int y = 0; y < h; y += ph)
+            for (int x = 0; x < width; x += pw) {
+                if (mask)
+                    FinishTransparentBitmap(dc, picture, mask, x, y, pw, ph);
+                else
+                    BitBlt(dc, x, y, pw, ph, picture->Canvas()->Handle(), 0, 0, SRCCOPY);
+            }
+    }
     p.doc.Draw(out->Canvas(), Rect(0, 0, width, h), p.marginW, p.marginH, width - 2 * p.marginW);
     return out;
 }
