@@ -60,8 +60,7 @@ void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TBitmap& Bitmap,
 
 TSliderThumb::TSliderThumb(TComponent* AOwner) : TCustomControl(AOwner), FPicture(std::make_unique<TBitmap>()) {
     SetControlStyle(TControlStyle{csCaptureMouse});
-    SetAccessibleRole(arIndicator);
-    SetAccessibleName("Thumb");
+    SetAccessibleRole(arNone);  // the slider reports the value
 }
 
 TSliderThumb::~TSliderThumb() = default;

@@ -32,7 +32,7 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // What assistive technology (a screen reader) is told a control is.
 // arDefault picks one by the control's kind (a window for a form, a label for
 // a label, a picture for an image, a pane for other windowed controls);
-// arNone leaves a graphic control out.
+// arNone leaves a control out (a slider's thumb: the slider has the value).
 enum TAccessibleRole {
     arDefault, arNone, arWindow, arPane, arButton, arLink, arLabel, arPicture, arProgressBar, arSlider,
     arLevelBar, arIndicator, arDocument, arList, arListItem, arPageTabs, arPageTab

@@ -160,6 +160,11 @@ public:
         const bool showing = control->Showing();
         s.invisible = !showing;
         s.offscreen = !showing;
+        if (item >= 0 && showing) {
+            // An item scrolled out of its control's client area.
+            const TRect r = Item().Bounds, c = control->ClientRect();
+            s.offscreen = r.Right <= c.Left || r.Left >= c.Right || r.Bottom <= c.Top || r.Top >= c.Bottom;
+        }
         s.disabled = !control->Enabled();
         if (Role() == arLink) s.linked = true;
         return s;
@@ -232,13 +237,15 @@ public:
     }
     int childCount() const override {
         TWinControl* o = Owner();
-        int n = QAccessibleWidget::childCount();
+        int n = static_cast<int>(WidgetChildren().size());
         if (o) n += static_cast<int>(GraphicChildren(o).size()) + o->AccessibleItemCount();
         return n;
     }
     QAccessibleInterface* child(int index) const override {
-        const int base = QAccessibleWidget::childCount();
-        if (index < base) return QAccessibleWidget::child(index);
+        const std::vector<QAccessibleInterface*> widgets = WidgetChildren();
+        const int base = static_cast<int>(widgets.size());
+        if (index < 0) return nullptr;
+        if (index < base) return widgets[static_cast<std::size_t>(index)];
         TWinControl* o = Owner();
         if (!o) return nullptr;
         index -= base;
@@ -248,17 +255,17 @@ public:
         return index < o->AccessibleItemCount() ? ItemInterface(o, index) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* c) const override {
-        const int base = QAccessibleWidget::childCount();
+        const std::vector<QAccessibleInterface*> widgets = WidgetChildren();
+        const int base = static_cast<int>(widgets.size());
+        for (int i = 0; i < base; ++i)
+            if (widgets[static_cast<std::size_t>(i)] == c) return i;
         TWinControl* o = Owner();
-        if (o && c && !c->object()) {
-            const std::vector<TControl*> graphic = GraphicChildren(o);
-            for (std::size_t i = 0; i < graphic.size(); ++i)
-                if (InterfaceFor(graphic[i]) == c) return base + static_cast<int>(i);
-            const int item = ItemIndex(o, c);
-            if (item >= 0) return base + static_cast<int>(graphic.size()) + item;
-            return -1;
-        }
-        return QAccessibleWidget::indexOfChild(c);
+        if (!o || !c) return -1;
+        const std::vector<TControl*> graphic = GraphicChildren(o);
+        for (std::size_t i = 0; i < graphic.size(); ++i)
+            if (InterfaceFor(graphic[i]) == c) return base + static_cast<int>(i);
+        const int item = ItemIndex(o, c);
+        return item >= 0 ? base + static_cast<int>(graphic.size()) + item : -1;
     }
     QAccessibleInterface* childAt(int x, int y) const override {
         // Topmost first: items over graphic controls over child windows.
@@ -302,6 +309,20 @@ private:
         TAccessibleValue v;
         if (TWinControl* o = Owner()) o->AccessibleValue(v);
         return v;
+    }
+    // Qt's children of the widget, less the windows of controls left out
+    // (a slider's thumb: the slider itself has the value).
+    std::vector<QAccessibleInterface*> WidgetChildren() const {
+        std::vector<QAccessibleInterface*> out;
+        const int n = QAccessibleWidget::childCount();
+        for (int i = 0; i < n; ++i) {
+            QAccessibleInterface* c = QAccessibleWidget::child(i);
+            if (!c) continue;
+            auto* w = dynamic_cast<WinWidget*>(c->object());
+            if (w && w->owner && RoleOf(w->owner) == arNone) continue;
+            out.push_back(c);
+        }
+        return out;
     }
 };
 

@@ -70,7 +70,10 @@ TEST(Accessible, FormsAndTheirControlsHaveNamesRolesValuesAndActions) {
     meter->SetAccessibleName("Level");
     auto* art = new TPaintBox(&f);
     art->SetParent(&f);
-    art->SetAccessibleRole(arNone);  // left out
+    art->SetAccessibleRole(arNone);  // left out, as is a windowed one
+    auto* thumb = new TCustomControl(&f);
+    thumb->SetParent(&f);
+    thumb->SetAccessibleRole(arNone);
     auto* strip = new LinkStrip(&f);
     strip->SetParent(&f);
     strip->SetBounds(0, 60, 200, 20);
@@ -81,7 +84,7 @@ TEST(Accessible, FormsAndTheirControlsHaveNamesRolesValuesAndActions) {
     EXPECT_EQ(form->text(QAccessible::Name), "Player");
     f.SetAccessibleName("Music player");
     EXPECT_EQ(form->text(QAccessible::Name), "Music player") << "a given name wins over the caption";
-    // The strip's widget, then the graphic controls in z-order (not the one left out).
+    // The strip's widget, then the graphic controls in z-order (not the ones left out).
     ASSERT_EQ(form->childCount(), 3);
     EXPECT_EQ(form->child(0)->role(), QAccessible::Pane);
 
