@@ -4,8 +4,8 @@
 #pragma once
 
 #include "controls/SkHyperCtrls.h"
-#include "gui/Forms.h"
-#include "gui/StdCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/StdCtrls.h"
 #include "shapedwin/SwImage.h"
 #include "shapedwin/SwTransparentForm.h"
 

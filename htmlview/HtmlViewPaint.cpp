@@ -1,7 +1,7 @@
 // The viewer's painting, layout and scroll bars.
 #include <algorithm>
 
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlView.h"
 
 namespace htmlview {

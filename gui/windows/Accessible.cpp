@@ -5,7 +5,7 @@
 // child of its parent's widget, and so do the parts a control reports as
 // items (the links of a page). Those interfaces live in Qt's registry until
 // their control is destroyed or its items change.
-#include "gui/windows/AccessibleInternal.h"
+#include "gui/windows/detail/AccessibleInternal.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -15,13 +15,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "gui/ComCtrls.h"
-#include "gui/Controls.h"
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/StdCtrls.h"
-#include "gui/detail/GdiInternal.h"
-#include "gui/detail/win_Internal.h"
+#include "gui/windows/ComCtrls.h"
+#include "gui/windows/Controls.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/draw/detail/GdiInternal.h"
+#include "gui/windows/detail/win_Internal.h"
 
 namespace gui::detail {
 

@@ -6,11 +6,11 @@
 #include <QAccessible>
 #include <QWidget>
 
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/StdCtrls.h"
-#include "gui/TestKit.h"
-#include "gui/detail/win_Internal.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/windows/TestKit.h"
+#include "gui/windows/detail/win_Internal.h"
 
 using namespace gui;
 namespace tk = gui::testkit;
