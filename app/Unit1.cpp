@@ -51,6 +51,9 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
         if (app::LoadArtworkBitmap("MENU_MASK", &mask)) SwImage1->SetMask(&mask);
     }
     SwImage1->SetCombineMode(shapedwin::cmOR);
+    // The window's caption is never seen; a screen reader says the release's name.
+    SetAccessibleName("Hollowmere");
+    SwImage1->SetAccessibleName("Hollowmere");
     SwImage1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { SwImage1MouseMove(s, sh, x, y); };
 
     using Handler = void (TForm1::*)(TObject*);
@@ -64,6 +67,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
         const int i = artist.slot - 1;
         auto* b = new TSkHotImage(this);
         b->SetName(String(artist.button));
+        b->SetAccessibleName(String(artist.caption));  // its picture shows the artist's name
         b->SetParent(this);
         const ButtonPlace& p = kButtonPlaces[i];
         b->SetBounds(p.left, p.top, p.width, p.height);
@@ -91,6 +95,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
         l->SetAutoSize(false);
         l->SetBounds(left, 388, width, 13);
         l->SetCaption(caption);
+        l->SetAccessibleRole(arButton);
         l->SetTransparent(true);
         l->SetAlignment(taCenter);
         l->SetLayout(tlCenter);

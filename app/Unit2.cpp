@@ -51,6 +51,9 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
     lbl_front->OnClick = [this](TObject* Sender) { lbl_frontClick(Sender); };
     lbl_back = MakeCoverLabel(this, 472, "Back Cover", OtherCoverColour);
     lbl_back->OnClick = [this](TObject* Sender) { lbl_backClick(Sender); };
+    Image1->SetAccessibleName("Cover");
+    lbl_front->SetAccessibleRole(arButton);
+    lbl_back->SetAccessibleRole(arButton);
 
     // A missing cover must not stop start-up: it is reported and the picture
     // stays empty.

@@ -163,6 +163,19 @@ TForm3::TForm3(TComponent* AOwner) : TForm(AOwner) {
     slidepos->SetValue(0);
     slidepos->OnStopTracking = [this](TObject* s) { slideposStopTracking(s); };
 
+    // For screen readers: the song captions start songs, and the controls
+    // that show no text of their own get names.
+    lbl_oldsong->SetAccessibleRole(arButton);
+    lbl_newsong->SetAccessibleRole(arButton);
+    trackpos->SetAccessibleName("Position");
+    leftlevel->SetAccessibleName("Left level");
+    rightlevel->SetAccessibleName("Right level");
+    slidepos->SetAccessibleName("Seek");
+    Panel1->SetAccessibleName("Player");
+    Image1->SetAccessibleName("Banner");
+    htmlView1->SetAccessibleRole(arDocument);
+    htmlView1->SetAccessibleName("Page");
+
     Timer1 = new TTimer(this);
     Timer1->SetName("Timer1");
     Timer1->SetInterval(30);

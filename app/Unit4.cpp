@@ -19,6 +19,8 @@ TForm4::TForm4(TComponent* AOwner) : TForm(AOwner) {
     Image1->SetParent(this);
     Image1->SetBounds(4, 4, 473, 473);
     app::LoadArtworkJpeg("SPLASH", Image1->Picture());
+    SetAccessibleName("Hollowmere");  // it has no caption
+    Image1->SetAccessibleName("Hollowmere");
 
     Timer1 = new TTimer(this);
     Timer1->SetOnTimer([this](TObject* s) { Timer1Timer(s); });

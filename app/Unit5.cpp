@@ -246,6 +246,9 @@ TForm5::TForm5(TComponent* AOwner) : TForm(AOwner) {
     instlist = MakeList(this, TabSheet2, 304, 32, 209, 245);
 
     commentbox = MakeList(this, TabSheet3, 8, 12, 505, 265);
+    samplelist->SetAccessibleName("Samples");
+    instlist->SetAccessibleName("Instruments");
+    commentbox->SetAccessibleName("Comment");
     EndLoading();
     app::HandleWindowKeys(this, [this](gui::Word key, gui::TShiftState) {
         if (key != gui::VK_ESCAPE) return false;

@@ -94,9 +94,12 @@ int main(int argc, char** argv) {
     // The soak test reads the audio output's health from this line.
     if (const char* stats = std::getenv("KORVANE_AUDIO_STATS"); stats && *stats) {
         const bass::OutputStats s = bass::GetOutputStats();
-        std::fprintf(stderr, "korvane: audio output: %llu callbacks, %llu underruns, slowest %.2f ms (buffer %.2f ms)\n",
+        std::fprintf(stderr,
+                     "korvane: audio output: %llu callbacks, %llu underruns, slowest %.2f ms (buffer %.2f ms), "
+                     "%llu devices lost, %llu reopened\n",
                      static_cast<unsigned long long>(s.callbacks), static_cast<unsigned long long>(s.underruns),
-                     s.worstMs, s.bufferMs);
+                     s.worstMs, s.bufferMs, static_cast<unsigned long long>(s.deviceLosses),
+                     static_cast<unsigned long long>(s.deviceReopens));
     }
     return 0;
 }

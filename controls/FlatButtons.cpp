@@ -45,6 +45,7 @@ TFlatButton::TFlatButton(TComponent* AOwner) : TCustomControl(AOwner), FGlyph(st
     }
     SetBounds(0, 0, 25, 25);
     SetControlStyle(TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks});
+    SetAccessibleRole(arButton);
     SetColor(14805739);
     SetParentFont(true);
     SetParentColor(true);

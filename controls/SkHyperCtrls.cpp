@@ -46,6 +46,7 @@ TSkHotImage::TSkHotImage(TComponent* AOwner) : TSkGraphicImageControl(AOwner) {
     // Two quick clicks are two clicks.
     ControlStyle() >> csDoubleClicks;
     ControlStyle() << csOpaque;
+    SetAccessibleRole(arButton);
     SetBounds(0, 0, 85, 85);
     SetParentFont(false);
     Font()->SetName("Arial");

@@ -85,6 +85,7 @@ void FillTextWithPicture(TCanvas* Canvas, const TRect& R, int X, int Y, int Angl
 
 TSkLabel::TSkLabel(TComponent* AOwner) : TSkGraphicImageControl(AOwner), FBitmap(std::make_unique<TBitmap>()) {
     ControlStyle() << csSetCaption << csOpaque;
+    SetAccessibleRole(arLabel);
     SetBounds(0, 0, 100, 25);
     SetColor(clBtnFace);
     Font()->SetName("Arial");

@@ -15,6 +15,8 @@ int Saturate(long long v) { return static_cast<int>(std::clamp<long long>(v, INT
 
 TSkLevelBar::TSkLevelBar(TComponent* AOwner) : TSkGraphicImageControl(AOwner) {
     ControlStyle() << csOpaque;
+    // Its value is read on demand: a change every tick would only be noise.
+    SetAccessibleRole(arLevelBar);
     SetBounds(0, 0, 20, 170);
     SetColor(clBlack);
     SetParentColor(false);

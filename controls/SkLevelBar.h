@@ -52,6 +52,10 @@ public:
     // Keeps the tick area in step with the bounds between paints.
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
+    bool AccessibleValue(gui::TAccessibleValue& V) const override {
+        V = {FMinValue, FMaxValue, FPosition};
+        return true;
+    }
     gui::TNotifyEvent OnChange;
     gui::TNotifyEvent OnMinValue;
     gui::TNotifyEvent OnMaxValue;

@@ -12,6 +12,7 @@ TSkProgressBar::TSkProgressBar(TComponent* AOwner) : TSkGraphicImageControl(AOwn
     // The caption is never set to the component's name.
     ControlStyle() >> csSetCaption;
     ControlStyle() << csOpaque;
+    SetAccessibleRole(arProgressBar);
     SetBounds(0, 0, 200, 16);
     SetColor(clBlack);
     SetParentColor(false);
@@ -42,6 +43,7 @@ void TSkProgressBar::SetPosition(int Value) {
     if (Value == FPosition) return;
     FPosition = Value;
     UpdateControl();
+    AccessibleValueChanged();
     if (OnChange) OnChange(this);
 }
 

@@ -48,6 +48,10 @@ public:
     // How often the fill picture has been (re)built.
     int FillBuilds() const { return FFillBuilds; }
 
+    bool AccessibleValue(gui::TAccessibleValue& V) const override {
+        V = {FMinValue, FMaxValue, FPosition};
+        return true;
+    }
     gui::TNotifyEvent OnChange;
 
 protected:

@@ -60,6 +60,7 @@ void DrawTransparentBitmap(TCanvas* Canvas, int X, int Y, const TBitmap& Bitmap,
 
 TSliderThumb::TSliderThumb(TComponent* AOwner) : TCustomControl(AOwner), FPicture(std::make_unique<TBitmap>()) {
     SetControlStyle(TControlStyle{csCaptureMouse});
+    SetAccessibleRole(arNone);  // the slider reports the value
 }
 
 TSliderThumb::~TSliderThumb() = default;
@@ -99,6 +100,7 @@ void TSliderThumb::Paint() {
 
 TSlider::TSlider(TComponent* AOwner) : TCustomControl(AOwner) {
     SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents});
+    SetAccessibleRole(arSlider);
     FCreating = true;
     SetBounds(Left(), Top(), 140, 40);
     FOrientation = soHorizontal;
@@ -207,6 +209,7 @@ void TSlider::SetValue(int Value) {
     const int old = FValue;
     FValue = Value;
     SetThumbAlong(ValueToPixel(Value));
+    if (Value != old) AccessibleValueChanged();
     if (Value != old && OnChange) OnChange(this);
 }
 

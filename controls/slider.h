@@ -98,6 +98,10 @@ public:
     int MaxValue() const { return FMaxValue; }
     void SetMaxValue(int Value);
     int Value() const { return FValue; }
+    bool AccessibleValue(gui::TAccessibleValue& V) const override {
+        V = {FMinValue, FMaxValue, FValue};
+        return true;
+    }
     void SetValue(int Value);
 
     // Geometry, for painting and for tests.

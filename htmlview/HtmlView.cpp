@@ -254,6 +254,7 @@ void THtmlView::LoadFile(const String& FileName, THtmlFileType Type) {
         FBaseTarget = result.BaseTarget;
         DoLayout();
         CheckVisitedLinks();
+        AccessibleItemsChanged();
         if (dest.empty() || !PositionTo(dest)) {
             if (FCurrentFile != previous) {
                 ScrollTo(0);
@@ -325,6 +326,7 @@ void THtmlView::Clear() {
     FSelAnchor = -1;
     FSectionList->SelB = FSectionList->SelE = 0;
     if (OnSoundRequest) OnSoundRequest(this, "", 0, true);
+    AccessibleItemsChanged();
     FPaintPanel->Invalidate();
 }
 

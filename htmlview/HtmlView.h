@@ -106,6 +106,11 @@ public:
     void LoadImageFile(const String& FileName);
     void Clear();
 
+    // The page's links, for assistive technology (HtmlViewAccess.cpp).
+    int AccessibleItemCount() const override;
+    gui::TAccessibleItem AccessibleItem(int Index) const override;
+    void AccessibleItemPress(int Index) override;
+
     // Document position: section index * 65536 + offset into it.
     int Position() const;
     void SetPosition(int Value);

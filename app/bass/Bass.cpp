@@ -18,6 +18,14 @@
 // they check against are read once at load. So the callback never waits for
 // a libopenmpt seek on the GUI thread. The position the caller sets is
 // reported at once, as before.
+//
+// A device can go away under a playing song (headphones unplugged, the sound
+// server restarted). SDL then marks it stopped and discards what the callback
+// mixes. A watcher thread, running while a real device is open, notices that
+// and opens the output again (the default one, which may now be another);
+// the mixer goes on where it stood. When no output can be had for a while,
+// the playing modules stop, so the player shows them stopped, and the watcher
+// keeps trying, so that a later song plays once there is output again.
 #include "app/bass/Bass.h"
 
 #include "app/bass/Hooks.h"
@@ -29,11 +37,14 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -46,6 +57,11 @@ constexpr std::size_t kHistoryChunks = 4096;
 // than the mixing itself; the listener hears a song about 0.1 s after it
 // starts, and the position and levels follow what is heard.
 constexpr Uint16 kDeviceBufferFrames = 2048;
+// How often the watcher looks at the device, how often it tries to open a new
+// one after a loss, and how long playing modules wait for one before they stop.
+constexpr auto kWatchPeriod = std::chrono::milliseconds(200);
+constexpr auto kRetryPeriod = std::chrono::milliseconds(1000);
+constexpr auto kGiveUpAfter = std::chrono::milliseconds(2500);
 
 struct Snapshot {
     std::int64_t frame = 0;  // mixer frame where the chunk starts
@@ -127,6 +143,21 @@ struct Engine {
     bool started = false;
     int device = 0;
     SDL_AudioDeviceID sdlDevice = 0;
+    bool sdlAudio = false;    // this layer holds an init of SDL's audio subsystem
+    std::string deviceName;   // the device asked for by number; empty for the default
+    std::string driver;       // the SDL driver the device first opened on
+    // The device went away and no new one is open yet (since lostSince).
+    bool lost = false;
+    Clock::time_point lostSince{};
+    std::uint64_t losses = 0;  // never reset
+    std::uint64_t reopens = 0;
+
+    // The watcher thread: it runs while its generation is current.
+    std::mutex watchLock;
+    std::condition_variable watchWake;
+    std::thread watcher;
+    unsigned watchGeneration = 0;
+    bool retryNow = false;
     DWORD freq = 44100;
     DWORD latency = 0;  // frames between the mixer and the listener
     std::int64_t mixed = 0;
@@ -369,6 +400,7 @@ double secondsLocked(const Engine& e, const Music& m) {
 }
 
 DWORD levelLocked(const Engine& e, const Music& m) {
+    if (e.lost) return 0;  // nothing is heard until a device is open again
     const std::int64_t h = heardLocked(e);
     const std::int64_t from = h - std::max<std::int64_t>(e.freq / 50, 1);  // the last 20 ms
     int left = 0, right = 0;
@@ -381,6 +413,131 @@ DWORD levelLocked(const Engine& e, const Music& m) {
         right = std::max<int>(right, s.right);
     }
     return pack(static_cast<std::uint16_t>(left), static_cast<std::uint16_t>(right));
+}
+
+// Opens an output device (the default one for an empty name), paused, with
+// the mixer's callback; 0 when it would not open.
+SDL_AudioDeviceID openOutput(Engine& e, const std::string& name, DWORD freq, DWORD& latency) {
+    SDL_AudioSpec want{};
+    SDL_AudioSpec have{};
+    want.freq = static_cast<int>(freq);
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = kDeviceBufferFrames;
+    want.callback = audioCallback;
+    want.userdata = &e;
+    // No changes allowed: SDL converts to whatever the hardware takes.
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &want, &have, 0);
+    if (id != 0) latency = have.samples;
+    return id;
+}
+
+// One look of the watcher at the device; with `life` held. nextTry paces the
+// attempts to open a new device after a loss.
+void checkDevice(Engine& e, Clock::time_point& nextTry) {
+    SDL_AudioDeviceID id = 0;
+    bool lost = false;
+    Clock::time_point lostSince{};
+    std::string name, driver;
+    DWORD freq = 0;
+    bool retryNow = false;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        if (!e.initialised || e.device == 0) return;
+        id = e.sdlDevice;
+        lost = e.lost;
+        lostSince = e.lostSince;
+        name = e.deviceName;
+        driver = e.driver;
+        freq = e.freq;
+    }
+    {
+        std::lock_guard<std::mutex> g(e.watchLock);
+        retryNow = e.retryNow;
+        e.retryNow = false;
+    }
+    const Clock::time_point now = Clock::now();
+    if (id != 0) {
+        // Playing or paused (before BASS_Start) is a live device; SDL reports
+        // one that went away as stopped.
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) return;
+        SDL_CloseAudioDevice(id);
+        // The driver's connection died with the device: a new init connects anew.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        std::lock_guard<std::mutex> lock(e.state);
+        e.sdlDevice = 0;
+        e.sdlAudio = false;
+        e.lost = lost = true;
+        e.lostSince = lostSince = now;
+        ++e.losses;
+        nextTry = now;
+    }
+    if (!lost || (now < nextTry && !retryNow)) return;
+    nextTry = now + kRetryPeriod;
+
+    // The same driver as before: when it has no server, the others would only
+    // fail too, some of them loudly.
+    if (!driver.empty()) SDL_SetHint(SDL_HINT_AUDIODRIVER, driver.c_str());
+    DWORD latency = 0;
+    SDL_AudioDeviceID fresh = 0;
+    const bool initOk = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!driver.empty()) SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // read at init only
+    if (initOk) {
+        fresh = openOutput(e, name, freq, latency);
+        if (fresh == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    bool start = false;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        if (fresh != 0) {
+            e.sdlDevice = fresh;
+            e.sdlAudio = true;
+            e.lost = false;
+            e.latency = latency;
+            ++e.reopens;
+            start = e.started;
+        } else if (now - lostSince >= kGiveUpAfter) {
+            // No output for a while: what played stops, and shows it.
+            for (auto& entry : e.musics)
+                if (entry.second->state == State::Playing) entry.second->state = State::Stopped;
+        }
+    }
+    if (start) SDL_PauseAudioDevice(fresh, 0);
+}
+
+void watchLoop(Engine* engine, unsigned generation) {
+    Engine& e = *engine;
+    Clock::time_point nextTry{};
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> g(e.watchLock);
+            e.watchWake.wait_for(g, kWatchPeriod, [&] { return e.watchGeneration != generation || e.retryNow; });
+            if (e.watchGeneration != generation) return;
+        }
+        std::lock_guard<std::mutex> life(e.life);
+        checkDevice(e, nextTry);
+    }
+}
+
+// With `life` held, after a real device opened.
+void startWatcher(Engine& e) {
+    std::lock_guard<std::mutex> g(e.watchLock);
+    // One left by an Init racing a Free on another thread ends by itself.
+    if (e.watcher.joinable()) e.watcher.detach();
+    e.retryNow = false;
+    e.watcher = std::thread(watchLoop, &e, ++e.watchGeneration);
+}
+
+// Without `life` held.
+void stopWatcher(Engine& e) {
+    std::thread t;
+    {
+        std::lock_guard<std::mutex> g(e.watchLock);
+        ++e.watchGeneration;
+        t = std::move(e.watcher);
+    }
+    e.watchWake.notify_all();
+    if (t.joinable()) t.join();
 }
 
 bool validFrequency(DWORD freq) { return freq >= 8000 && freq <= 192000; }
@@ -402,6 +559,10 @@ bass::OutputStats bass::GetOutputStats() {
     s.underruns = c.underruns.load(std::memory_order_relaxed);
     s.worstMs = static_cast<double>(c.worstNs.load(std::memory_order_relaxed)) / 1e6;
     s.bufferMs = static_cast<double>(c.bufferNs.load(std::memory_order_relaxed)) / 1e6;
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    s.deviceLosses = e.losses;
+    s.deviceReopens = e.reopens;
     return s;
 }
 
@@ -417,46 +578,47 @@ BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*win*/) {
 
     SDL_AudioDeviceID id = 0;
     DWORD latency = 0;
+    std::string name;
+    std::string driver;
     if (device != 0) {
         // SDL's own SIGINT/SIGTERM handlers would only post a quit event that
         // nobody reads; the program handles those signals itself.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(BASS_ERROR_DRIVER);
-        const char* name = nullptr;
         if (device > 0) {
             const int count = SDL_GetNumAudioDevices(0);
-            if (device > count || (name = SDL_GetAudioDeviceName(device - 1, 0)) == nullptr) {
+            const char* n = device > count ? nullptr : SDL_GetAudioDeviceName(device - 1, 0);
+            if (n == nullptr) {
                 SDL_QuitSubSystem(SDL_INIT_AUDIO);
                 return fail(BASS_ERROR_DEVICE);
             }
+            name = n;
         }
-        SDL_AudioSpec want{};
-        SDL_AudioSpec have{};
-        want.freq = static_cast<int>(freq);
-        want.format = AUDIO_S16SYS;
-        want.channels = 2;
-        want.samples = kDeviceBufferFrames;
-        want.callback = audioCallback;
-        want.userdata = &e;
-        // No changes allowed: SDL converts to whatever the hardware takes.
-        id = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+        id = openOutput(e, name, freq, latency);
         if (id == 0) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return fail(BASS_ERROR_DRIVER);
         }
-        latency = have.samples;
+        if (const char* d = SDL_GetCurrentAudioDriver()) driver = d;
         std::call_once(closeAtExitOnce, [] { std::atexit(closeAtExit); });
     }
 
-    std::lock_guard<std::mutex> lock(e.state);
-    e.initialised = true;
-    e.started = false;
-    e.device = device;
-    e.sdlDevice = id;
-    e.freq = freq;
-    e.latency = latency;
-    e.mixed = 0;
-    e.haveBlock = false;
+    {
+        std::lock_guard<std::mutex> lock(e.state);
+        e.initialised = true;
+        e.started = false;
+        e.device = device;
+        e.sdlDevice = id;
+        e.sdlAudio = device != 0;
+        e.deviceName = name;
+        e.driver = driver;
+        e.lost = false;
+        e.freq = freq;
+        e.latency = latency;
+        e.mixed = 0;
+        e.haveBlock = false;
+    }
+    if (device != 0) startWatcher(e);
     return succeed();
 }
 
@@ -478,6 +640,8 @@ DWORD BASS_ErrorGetCode() { return lastError; }
 
 BOOL BASS_Free() {
     Engine& e = engine();
+    // Before taking `life`, which the watcher takes for its checks.
+    stopWatcher(e);
     std::lock_guard<std::mutex> life(e.life);
     SDL_AudioDeviceID id = 0;
     bool usedSdl = false;
@@ -487,8 +651,10 @@ BOOL BASS_Free() {
         e.initialised = false;
         e.started = false;
         id = e.sdlDevice;
-        usedSdl = e.device != 0;
+        usedSdl = e.sdlAudio;
         e.sdlDevice = 0;
+        e.sdlAudio = false;
+        e.lost = false;
     }
     // Closing waits for a running callback to finish.
     if (id != 0) SDL_CloseAudioDevice(id);
@@ -617,6 +783,12 @@ BOOL BASS_MusicPlay(HMUSIC handle) {
     m->time = 0;
     m->ended = false;
     m->state = State::Playing;
+    if (e.lost) {
+        // A song asked for while there is no output: look for one now.
+        std::lock_guard<std::mutex> g(e.watchLock);
+        e.retryNow = true;
+        e.watchWake.notify_all();
+    }
     return succeed();
 }
 

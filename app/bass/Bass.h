@@ -10,6 +10,13 @@
 // Devices for BASS_Init: -1 the default output device, 0 no sound (nothing is
 // opened; audio is pulled with bass::Render, which tests and tools use), and
 // 1..n the system's output devices in the order SDL lists them.
+//
+// A real device that goes away while open (unplugged, the sound server
+// restarted) is replaced within about a second by the device of the same
+// name, or the default one: playing modules go on there. When none can be
+// opened for 2.5 s, playing modules stop (BASS_ChannelIsActive reports it);
+// the layer keeps looking, and a module played later is heard once a device
+// is back. Levels read 0 while there is no device.
 #pragma once
 
 #include <cstdint>
@@ -124,6 +131,10 @@ struct OutputStats {
     std::uint64_t underruns = 0;
     double worstMs = 0;   // the slowest callback
     double bufferMs = 0;  // the time one buffer plays, of the latest callback
+    // Devices that went away while open (unplugged, sound server ended), and
+    // the new ones opened in their place.
+    std::uint64_t deviceLosses = 0;
+    std::uint64_t deviceReopens = 0;
 };
 OutputStats GetOutputStats();
 

@@ -9,6 +9,7 @@
 #include "gui/windows/Forms.h"
 #include "gui/draw/ScopedDC.h"
 #include "gui/draw/detail/GdiInternal.h"
+#include "gui/windows/detail/AccessibleInternal.h"
 #include "gui/windows/detail/win_Internal.h"
 
 namespace gui {
@@ -41,6 +42,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 TControl::~TControl() {
     FFont->OnChange = nullptr;
     detail::ForgetControl(this);
+    detail::AccessibleControlGone(this);
     if (FParent) FParent->RemoveControl(this);
 }
 
@@ -133,7 +135,19 @@ void TControl::SetText(const String& v) {
     if (FText == v) return;
     FText = v;
     Perform(CM_TEXTCHANGED, 0, 0);
+    if (!FAccessibleNameSet) AccessibleNameChanged();
 }
+
+void TControl::SetAccessibleName(const String& v) {
+    FAccessibleNameSet = true;
+    if (FAccessibleName == v) return;
+    FAccessibleName = v;
+    AccessibleNameChanged();
+}
+
+void TControl::AccessibleValueChanged() { detail::NotifyAccessible(this, detail::AccessibleChange::Value); }
+void TControl::AccessibleNameChanged() { detail::NotifyAccessible(this, detail::AccessibleChange::Name); }
+void TControl::AccessibleItemsChanged() { detail::NotifyAccessible(this, detail::AccessibleChange::Items); }
 
 void TControl::SetAlign(TAlign v) {
     if (FAlign == v) return;
@@ -456,6 +470,7 @@ void TGraphicControl::RepaintOver() {
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(std::make_unique<TBrush>()) {
     detail::EnsureQtApp();
+    detail::InstallAccessibility();
     FBrush->SetColor(Color());
     FWidget = new WinWidget(this, nullptr);
     FHandle = detail::RegisterHandle(this);

@@ -29,6 +29,28 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 using TBorderStyle = TFormBorderStyle;  // bsNone or bsSingle for controls
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// What assistive technology (a screen reader) is told a control is.
+// arDefault picks one by the control's kind (a window for a form, a label for
+// a label, a picture for an image, a pane for other windowed controls);
+// arNone leaves a control out (a slider's thumb: the slider has the value).
+enum TAccessibleRole {
+    arDefault, arNone, arWindow, arPane, arButton, arLink, arLabel, arPicture, arProgressBar, arSlider,
+    arLevelBar, arIndicator, arDocument, arList, arListItem, arPageTabs, arPageTab
+};
+// A control's range and current value (progress bars, sliders, meters).
+struct TAccessibleValue {
+    int Min = 0;
+    int Max = 0;
+    int Current = 0;
+};
+// A part of a control that assistive technology sees as a child of its own
+// (a link in a page), in the control's client coordinates.
+struct TAccessibleItem {
+    String Name;
+    TAccessibleRole Role = arNone;
+    TRect Bounds;
+};
+
 enum TControlStyleItem {
     csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
     csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
@@ -161,6 +183,24 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // Accessibility. The name defaults to the caption; a control that draws
+    // its text or has none can be given one. A control with a range reports
+    // it through AccessibleValue (false: it has none). Parts drawn inside a
+    // control (links) are reported as items; pressing one acts on it.
+    virtual String AccessibleName() const { return FAccessibleNameSet ? FAccessibleName : FText; }
+    void SetAccessibleName(const String& v);
+    virtual TAccessibleRole AccessibleRole() const { return FAccessibleRole; }
+    void SetAccessibleRole(TAccessibleRole v) { FAccessibleRole = v; }
+    virtual bool AccessibleValue(TAccessibleValue& /*Value*/) const { return false; }
+    virtual int AccessibleItemCount() const { return 0; }
+    virtual TAccessibleItem AccessibleItem(int /*Index*/) const { return {}; }
+    virtual void AccessibleItemPress(int /*Index*/) {}
+    // Tells assistive technology, when one listens, that the value, the name
+    // or the set of items changed.
+    void AccessibleValueChanged();
+    void AccessibleNameChanged();
+    void AccessibleItemsChanged();
+
 protected:
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -228,6 +268,9 @@ private:
     String FText;
     String FHint;
     TAlign FAlign = alNone;
+    String FAccessibleName;
+    bool FAccessibleNameSet = false;
+    TAccessibleRole FAccessibleRole = arDefault;
 };
 
 // ---- TGraphicControl ------------------------------------------------------
