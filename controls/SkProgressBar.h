@@ -47,6 +47,8 @@ public:
     gui::TBitmap* FillImage() const { return FFill.get(); }
     // How often the fill picture has been (re)built.
     int FillBuilds() const { return FFillBuilds; }
+    // Paints run since construction.
+    int Paints() const { return FPaints; }
 
     gui::TNotifyEvent OnChange;
 
@@ -59,6 +61,8 @@ private:
     void DrawHorizontal(int Filled);
     void DrawVertical(int Filled);
     void CopyBlock(const gui::TRect& Dest, const gui::TRect& Source);
+    // The filled length for the current position along the last paint's inner rectangle.
+    int FilledLength() const;
 
     std::unique_ptr<TSkBevel> FBevel;
     int FMinValue = 0;
@@ -75,6 +79,9 @@ private:
     std::unique_ptr<gui::TBitmap> FFill;
     bool FDirty = false;
     int FFillBuilds = 0;
+    // The filled length on screen after the last paint; -1 before the first.
+    int FPaintedFilled = -1;
+    int FPaints = 0;
 };
 
 }  // namespace controls
