@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 
 namespace app {
 

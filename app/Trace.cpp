@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/FrameTrace.h"
+#include "gui/windows/FrameTrace.h"
 
 namespace app {
 

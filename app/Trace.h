@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 #include "htmlview/HtmlView.h"
 
 namespace app {

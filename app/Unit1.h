@@ -5,8 +5,8 @@
 
 #include "app/PictureShelf.h"
 #include "controls/SkHyperCtrls.h"
-#include "gui/Forms.h"
-#include "gui/StdCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/StdCtrls.h"
 #include "shapedwin/SwImage.h"
 #include "shapedwin/SwTransparentForm.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 // The Covers window: the release's front or back cover, switched by two labels.
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/StdCtrls.h"
-#include "gui/Types.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/base/Types.h"
 
 inline constexpr const char* FrontCoverFile = "_korvane_cover.jpg";
 inline constexpr const char* BackCoverFile = "_korvane_back.jpg";

@@ -5,7 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "app/Unit5.h"
 #include "app/contracts/Artwork.h"
-#include "gui/Dialogs.h"
+#include "gui/windows/Dialogs.h"
 
 using namespace gui;
 

@@ -12,8 +12,8 @@
 #include "controls/SkLevelBar.h"
 #include "controls/SkProgressBar.h"
 #include "controls/slider.h"
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
 
 // The catalogue slot of the artist opened last (1..10), 0 before any.
 extern std::uint8_t artistslot;

@@ -2,8 +2,8 @@
 // until the main menu takes over on the third tick of its timer.
 #pragma once
 
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
 
 // Ticks of the splash timer so far.
 extern int splashticks;

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <vector>
 
-#include "gui/Classes.h"
+#include "gui/base/Classes.h"
 
 using namespace gui;
 

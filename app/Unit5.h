@@ -2,10 +2,10 @@
 // The "Mod Info" window and the reader of IT module information.
 #include <array>
 
-#include "gui/Forms.h"
-#include "gui/ComCtrls.h"
-#include "gui/StdCtrls.h"
-#include "gui/Types.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/ComCtrls.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/base/Types.h"
 
 // What the reader keeps of the last IT file read; they live for the whole run.
 inline constexpr int MaxModNames = 100;

@@ -20,9 +20,9 @@
 #include "app/Unit4.h"
 #include "app/Unit5.h"
 #include "app/bass/Bass.h"
-#include "gui/Forms.h"
-#include "gui/Dialogs.h"
-#include "gui/Signals.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/Dialogs.h"
+#include "gui/windows/Signals.h"
 
 namespace {
 

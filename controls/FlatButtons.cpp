@@ -5,8 +5,8 @@
 
 #include "controls/FlatUtils.h"
 #include "controls/SkSysUtils.h"
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
 
 namespace controls {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "gui/Graphics.h"
-#include "gui/Types.h"
+#include "gui/draw/Graphics.h"
+#include "gui/base/Types.h"
 
 namespace controls {
 

@@ -2,7 +2,7 @@
 // dialog: hue 0..239, saturation and luminance 0..240.
 #pragma once
 
-#include "gui/Types.h"
+#include "gui/base/Types.h"
 
 namespace controls {
 

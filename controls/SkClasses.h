@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "gui/Classes.h"
-#include "gui/Graphics.h"
-#include "gui/Types.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Graphics.h"
+#include "gui/base/Types.h"
 
 namespace controls {
 

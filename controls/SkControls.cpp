@@ -1,9 +1,9 @@
 #include "controls/SkControls.h"
 
-#include "gui/Cursors.h"
-#include "gui/Forms.h"
-#include "gui/Gdi.h"
-#include "gui/ScopedDC.h"
+#include "gui/windows/Cursors.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/ScopedDC.h"
 
 namespace controls {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "gui/Controls.h"
-#include "gui/Graphics.h"
-#include "gui/Types.h"
+#include "gui/windows/Controls.h"
+#include "gui/draw/Graphics.h"
+#include "gui/base/Types.h"
 
 namespace controls {
 

@@ -1,7 +1,7 @@
 #include "controls/SkHyperCtrls.h"
 
 #include "controls/SkSysUtils.h"
-#include "gui/Gdi.h"
+#include "gui/draw/Gdi.h"
 
 namespace controls {
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "controls/SkControls.h"
-#include "gui/StdCtrls.h"
+#include "gui/windows/StdCtrls.h"
 
 namespace controls {
 

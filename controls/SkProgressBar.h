@@ -6,7 +6,7 @@
 
 #include "controls/SkClasses.h"
 #include "controls/SkControls.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 
 namespace controls {
 

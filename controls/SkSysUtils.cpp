@@ -5,7 +5,7 @@
 #include <climits>
 #include <cmath>
 
-#include "gui/Gdi.h"
+#include "gui/draw/Gdi.h"
 
 namespace controls {
 

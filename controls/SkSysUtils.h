@@ -3,8 +3,8 @@
 // stepped gradients and tiled bitmaps.
 #pragma once
 
-#include "gui/Graphics.h"
-#include "gui/Types.h"
+#include "gui/draw/Graphics.h"
+#include "gui/base/Types.h"
 
 namespace controls {
 

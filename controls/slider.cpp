@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "controls/SkSysUtils.h"
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 
 namespace controls {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "gui/Controls.h"
-#include "gui/Graphics.h"
+#include "gui/windows/Controls.h"
+#include "gui/draw/Graphics.h"
 
 namespace controls {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "gui/Gdi.h"
-#include "gui/Types.h"
+#include "gui/draw/Gdi.h"
+#include "gui/base/Types.h"
 
 namespace htmlview {
 

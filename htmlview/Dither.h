@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
-#include "gui/Types.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
+#include "gui/base/Types.h"
 #include "htmlview/ColorLookup.h"
 
 namespace htmlview {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <memory>
 
-#include "gui/Classes.h"
-#include "gui/Graphics.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlSupport.h"
 
 namespace htmlview {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Gdi.h"
-#include "gui/Types.h"
+#include "gui/draw/Gdi.h"
+#include "gui/base/Types.h"
 #include "htmlview/Dither.h"
 #include "htmlview/GifLzw.h"
 

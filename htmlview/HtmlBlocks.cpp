@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlParse.h"
 

@@ -14,8 +14,8 @@
 #include <optional>
 #include <vector>
 
-#include "gui/Classes.h"
-#include "gui/Controls.h"
+#include "gui/base/Classes.h"
+#include "gui/windows/Controls.h"
 #include "htmlview/HtmlSections.h"
 
 namespace htmlview {

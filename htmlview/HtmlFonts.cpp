@@ -2,7 +2,7 @@
 // their metrics and link colouring.
 #include <algorithm>
 
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlSections.h"
 
 namespace htmlview {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "gui/Controls.h"
-#include "gui/ExtCtrls.h"
-#include "gui/StdCtrls.h"
+#include "gui/windows/Controls.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/StdCtrls.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlParse.h"
 

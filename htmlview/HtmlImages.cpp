@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gui/Classes.h"
-#include "gui/ScopedDC.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/GifImage.h"
 
 namespace htmlview {

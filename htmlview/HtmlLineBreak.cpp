@@ -2,7 +2,7 @@
 // alignment, clearing floats and the minimum and maximum widths.
 #include <algorithm>
 
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"

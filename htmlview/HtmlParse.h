@@ -8,8 +8,8 @@
 #include <memory>
 #include <string_view>
 
-#include "gui/Classes.h"
-#include "gui/Types.h"
+#include "gui/base/Classes.h"
+#include "gui/base/Types.h"
 #include "htmlview/HtmlSupport.h"
 
 namespace htmlview {

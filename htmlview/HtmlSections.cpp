@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <iterator>
 
-#include "gui/Controls.h"
-#include "gui/Dialogs.h"
-#include "gui/ExtCtrls.h"
-#include "gui/ScopedDC.h"
+#include "gui/windows/Controls.h"
+#include "gui/windows/Dialogs.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlSupport.h"
 
 namespace gui {

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <memory>
 
-#include "gui/Cursors.h"
-#include "gui/FileLoad.h"
-#include "gui/Forms.h"
-#include "gui/Graphics.h"
-#include "gui/Jpeg.h"
-#include "gui/Resources.h"
-#include "gui/ScopedDC.h"
+#include "gui/windows/Cursors.h"
+#include "gui/base/FileLoad.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Graphics.h"
+#include "gui/draw/Jpeg.h"
+#include "gui/base/Resources.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/Dither.h"
 #include "htmlview/GifImage.h"
 

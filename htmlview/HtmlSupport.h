@@ -12,10 +12,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "gui/Classes.h"
-#include "gui/Gdi.h"
-#include "gui/Jpeg.h"
-#include "gui/Types.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Jpeg.h"
+#include "gui/base/Types.h"
 
 namespace gui {
 class TBitmap;

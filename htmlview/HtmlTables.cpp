@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "gui/Gdi.h"
+#include "gui/draw/Gdi.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlParse.h"
 

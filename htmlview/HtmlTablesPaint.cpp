@@ -2,8 +2,8 @@
 // the position queries, delegated to the cells.
 #include <algorithm>
 
-#include "gui/Gdi.h"
-#include "gui/ScopedDC.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlBlocks.h"
 
 namespace htmlview {

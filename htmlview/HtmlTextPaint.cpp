@@ -2,8 +2,8 @@
 // caret, pictures), and the hit tests (links, images, caret positions).
 #include <algorithm>
 
-#include "gui/Controls.h"
-#include "gui/ScopedDC.h"
+#include "gui/windows/Controls.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "gui/FileLoad.h"
-#include "gui/Forms.h"
+#include "gui/base/FileLoad.h"
+#include "gui/windows/Forms.h"
 #include "htmlview/HtmlBlocks.h"
 
 namespace htmlview {

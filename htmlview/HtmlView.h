@@ -11,9 +11,9 @@
 #include <functional>
 #include <memory>
 
-#include "gui/ExtCtrls.h"
-#include "gui/StdCtrls.h"
-#include "gui/Types.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/base/Types.h"
 #include "htmlview/HtmlParse.h"
 #include "htmlview/HtmlSections.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlView.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlView.h"
 
 namespace htmlview {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlSupport.h"
 
 namespace htmlview {

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "gui/ExtCtrls.h"
-#include "gui/Graphics.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/draw/Graphics.h"
 #include "shapedwin/SwRegionAPI.h"
 
 namespace shapedwin {

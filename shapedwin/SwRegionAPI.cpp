@@ -5,7 +5,7 @@
 #include <limits>
 #include <memory>
 
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 
 namespace shapedwin {
 

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "gui/Classes.h"
-#include "gui/Controls.h"
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
-#include "gui/Messages.h"
+#include "gui/base/Classes.h"
+#include "gui/windows/Controls.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
+#include "gui/windows/Messages.h"
 
 namespace shapedwin {
 

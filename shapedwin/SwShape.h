@@ -3,8 +3,8 @@
 // invisible by default: it only marks out part of the window.
 #pragma once
 
-#include "gui/Classes.h"
-#include "gui/ExtCtrls.h"
+#include "gui/base/Classes.h"
+#include "gui/windows/ExtCtrls.h"
 #include "shapedwin/SwRegionAPI.h"
 
 namespace shapedwin {

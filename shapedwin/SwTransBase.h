@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "gui/Classes.h"
-#include "gui/Forms.h"
-#include "gui/Messages.h"
+#include "gui/base/Classes.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/Messages.h"
 #include "shapedwin/SwRegionAPI.h"
 
 namespace shapedwin {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <new>
 
-#include "gui/FileLoad.h"
+#include "gui/base/FileLoad.h"
 
 namespace bass::detail {
 

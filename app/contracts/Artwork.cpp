@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "gui/Jpeg.h"
-#include "gui/Resources.h"
+#include "gui/draw/Jpeg.h"
+#include "gui/base/Resources.h"
 
 namespace app {
 

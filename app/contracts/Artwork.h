@@ -2,8 +2,8 @@
 // mask, the button pictures, the splash and the Bio panel pictures).
 #pragma once
 
-#include "gui/Graphics.h"
-#include "gui/Types.h"
+#include "gui/draw/Graphics.h"
+#include "gui/base/Types.h"
 
 namespace app {
 

@@ -12,7 +12,7 @@
 
 #include "controls/SkLevelBar.h"
 #include "controls/SkProgressBar.h"
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <new>
 #include <random>
 
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 

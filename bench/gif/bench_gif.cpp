@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/Dither.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/HtmlSupport.h"

@@ -13,8 +13,8 @@
 #include <new>
 #include <string>
 
-#include "gui/Forms.h"
-#include "gui/Graphics.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlParse.h"
 #include "htmlview/HtmlSections.h"
 

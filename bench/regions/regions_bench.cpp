@@ -11,8 +11,8 @@
 #include <random>
 #include <vector>
 
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
 #include "shapedwin/SwRegionAPI.h"
 
 #ifdef KORVANE_HAVE_MENU_MASK

@@ -14,7 +14,7 @@
 #include <new>
 #include <string>
 
-#include "gui/Forms.h"
+#include "gui/windows/Forms.h"
 #include "htmlview/HtmlBlocks.h"
 
 namespace {

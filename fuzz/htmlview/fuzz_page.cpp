@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/Forms.h"
-#include "gui/Graphics.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlParse.h"
 #include "htmlview/HtmlSections.h"
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "gui/Classes.h"
-#include "gui/Graphics.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlSupport.h"
 
 using namespace htmlview;

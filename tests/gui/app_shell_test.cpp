@@ -2,8 +2,8 @@
 // whose close ends the event loop and lets the program free everything.
 #include <gtest/gtest.h>
 
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

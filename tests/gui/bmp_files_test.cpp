@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/FileLoad.h"
-#include "gui/Graphics.h"
+#include "gui/base/FileLoad.h"
+#include "gui/draw/Graphics.h"
 
 using namespace gui;
 

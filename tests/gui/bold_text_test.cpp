@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "gui/Graphics.h"
-#include "gui/TestKit.h"
+#include "gui/draw/Graphics.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 

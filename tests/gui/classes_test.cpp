@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Classes.h"
+#include "gui/base/Classes.h"
 
 using namespace gui;
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "gui/Controls.h"
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Controls.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/Forms.h"
-#include "gui/Gdi.h"
-#include "gui/detail/win_Internal.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Gdi.h"
+#include "gui/windows/detail/win_Internal.h"
+#include "gui/windows/TestKit.h"
 
 namespace {
 

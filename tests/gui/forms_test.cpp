@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "gui/Dialogs.h"
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/Gdi.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Dialogs.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Gdi.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
 
 namespace gdi_test {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "gdi_testutil.h"
-#include "gui/detail/GdiInternal.h"
+#include "gui/draw/detail/GdiInternal.h"
 
 using namespace gui;
 using gdi_test::Surface;

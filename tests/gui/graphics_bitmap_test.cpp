@@ -6,10 +6,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "gui/Classes.h"
-#include "gui/Graphics.h"
-#include "gui/Jpeg.h"
-#include "gui/Resources.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Graphics.h"
+#include "gui/draw/Jpeg.h"
+#include "gui/base/Resources.h"
 
 using namespace gui;
 
@@ -350,6 +350,56 @@ TEST(GraphicsPicture, TypeComesFromTheContentNotTheName) {
     q.Assign(&p);
     ASSERT_NE(q.Graphic(), nullptr);
     EXPECT_NE(q.Graphic(), p.Graphic());
+}
+
+namespace {
+// A format of the test's own: it remembers the bytes it was given.
+class TNoteGraphic : public TGraphic {
+public:
+    bool Empty() const override { return bytes.empty(); }
+    int Width() const override { return static_cast<int>(bytes.size()); }
+    int Height() const override { return 1; }
+    void SetWidth(int) override {}
+    void SetHeight(int) override {}
+    void LoadFromBytes(const std::uint8_t* data, std::size_t size) override { bytes.assign(data, data + size); }
+    std::vector<std::uint8_t> SaveToBytes() override { return bytes; }
+    std::unique_ptr<TGraphic> NewEmpty() const override { return std::make_unique<TNoteGraphic>(); }
+    void Assign(TPersistent* Source) override {
+        if (auto* n = dynamic_cast<TNoteGraphic*>(Source)) bytes = n->bytes;
+        else TGraphic::Assign(Source);
+    }
+    std::vector<std::uint8_t> bytes;
+
+protected:
+    void Draw(TCanvas*, const TRect&) override {}
+};
+}  // namespace
+
+TEST(GraphicsPicture, RegisteredFormatsAreFoundByTheirLongestSignature) {
+    TBitmap b;
+    b.SetSize(2, 2);
+    const std::vector<std::uint8_t> bmp = b.SaveToBytes();
+    // A signature that extends BMP's "BM" takes only the files that carry it.
+    TPicture::RegisterFileFormat("BMNOTE", [] { return std::unique_ptr<TGraphic>(std::make_unique<TNoteGraphic>()); });
+    std::vector<std::uint8_t> note = {'B', 'M', 'N', 'O', 'T', 'E', 7};
+    std::unique_ptr<TGraphic> g = LoadGraphicFromBytes(note.data(), note.size());
+    auto* n = dynamic_cast<TNoteGraphic*>(g.get());
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(n->bytes, note);
+    EXPECT_NE(dynamic_cast<TBitmap*>(LoadGraphicFromBytes(bmp.data(), bmp.size()).get()), nullptr);
+    EXPECT_THROW(LoadGraphicFromBytes(nullptr, 0), EInvalidGraphic);
+    // A copy is of the graphic's own kind.
+    TPicture p, q;
+    p.SetGraphic(n);
+    q.Assign(&p);
+    auto* copy = dynamic_cast<TNoteGraphic*>(q.Graphic());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, n);
+    EXPECT_EQ(copy->bytes, note);
+    TJPEGImage j;
+    j.Assign(&b);
+    p.SetGraphic(&j);
+    EXPECT_NE(dynamic_cast<TJPEGImage*>(p.Graphic()), nullptr);
 }
 
 TEST(GraphicsBitmap, TopDownAndBitFieldFilesLoad) {

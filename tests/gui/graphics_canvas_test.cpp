@@ -3,8 +3,8 @@
 
 #include <QImage>
 
-#include "gui/Graphics.h"
-#include "gui/detail/GdiInternal.h"
+#include "gui/draw/Graphics.h"
+#include "gui/draw/detail/GdiInternal.h"
 
 using namespace gui;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/FileLoad.h"
-#include "gui/Jpeg.h"
+#include "gui/base/FileLoad.h"
+#include "gui/draw/Jpeg.h"
 
 #include <jpeglib.h>
 

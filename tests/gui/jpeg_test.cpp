@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/Classes.h"
-#include "gui/Jpeg.h"
+#include "gui/base/Classes.h"
+#include "gui/draw/Jpeg.h"
 
 using namespace gui;
 

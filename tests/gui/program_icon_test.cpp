@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "gui/Forms.h"
-#include "gui/Resources.h"
+#include "gui/windows/Forms.h"
+#include "gui/base/Resources.h"
 
 namespace {
 

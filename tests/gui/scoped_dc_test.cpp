@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gdi_testutil.h"
-#include "gui/ScopedDC.h"
+#include "gui/draw/ScopedDC.h"
 
 using namespace gui;
 using gdi_test::Surface;

@@ -5,8 +5,8 @@
 
 #include <csignal>
 
-#include "gui/Forms.h"
-#include "gui/Signals.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/Signals.h"
 
 using namespace gui;
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "gui/Classes.h"
-#include "gui/FileLoad.h"
-#include "gui/Graphics.h"
+#include "gui/base/Classes.h"
+#include "gui/base/FileLoad.h"
+#include "gui/draw/Graphics.h"
 
 using namespace gui;
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "gui/ComCtrls.h"
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/StdCtrls.h"
-#include "gui/TestKit.h"
+#include "gui/windows/ComCtrls.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

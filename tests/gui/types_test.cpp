@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gui/Types.h"
+#include "gui/base/Types.h"
 
 using namespace gui;
 

@@ -6,10 +6,10 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
-#include "gui/detail/win_Internal.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
+#include "gui/windows/detail/win_Internal.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 
 namespace shapedwin_test {
 

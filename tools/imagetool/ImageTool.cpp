@@ -6,8 +6,8 @@
 #include <iterator>
 #include <memory>
 
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/HtmlSupport.h"
 

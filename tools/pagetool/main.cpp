@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlParse.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/Unit2.h"
-#include "gui/Jpeg.h"
-#include "gui/TestKit.h"
+#include "gui/draw/Jpeg.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

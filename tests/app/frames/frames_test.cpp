@@ -14,8 +14,8 @@
 #include "app/Unit4.h"
 #include "app/Unit5.h"
 #include "catalogue/Catalogue.h"
-#include "gui/FrameTrace.h"
-#include "gui/TestKit.h"
+#include "gui/windows/FrameTrace.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 

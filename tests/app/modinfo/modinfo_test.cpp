@@ -9,7 +9,7 @@
 
 #include "app/Unit5.h"
 #include "content/modules/ItFile.h"
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace tk = gui::testkit;

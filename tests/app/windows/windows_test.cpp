@@ -12,7 +12,7 @@
 #include "app/Unit3.h"
 #include "app/Unit4.h"
 #include "app/Unit5.h"
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 namespace fs = std::filesystem;

@@ -6,7 +6,7 @@
 
 #include "controls/SkClasses.h"
 #include "controls/SkSysUtils.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 
 using namespace controls;
 using gui::TColor;

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "controls/SkSysUtils.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 
 using namespace controls;
 using gui::TColor;

@@ -2,7 +2,7 @@
 
 #include "controls/FlatUtils.h"
 #include "controls/HSLUtils.h"
-#include "gui/Graphics.h"
+#include "gui/draw/Graphics.h"
 
 using namespace gui;
 using namespace controls;

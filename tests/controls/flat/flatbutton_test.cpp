@@ -4,8 +4,8 @@
 
 #include "controls/FlatButtons.h"
 #include "controls/HSLUtils.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 using namespace controls;

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "controls/SkLabel.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 using namespace controls;

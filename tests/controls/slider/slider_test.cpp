@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "controls/slider.h"
-#include "gui/Classes.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/base/Classes.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 
 using namespace gui;
 using namespace controls;

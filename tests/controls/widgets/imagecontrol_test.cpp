@@ -4,8 +4,8 @@
 
 #include "controls/SkControls.h"
 #include "controls/SkHyperCtrls.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 #include "widget_fixture.h"
 
 using namespace controls;

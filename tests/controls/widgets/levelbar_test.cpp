@@ -7,7 +7,7 @@
 
 #include "controls/SkLevelBar.h"
 #include "controls/SkSysUtils.h"
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 #include "widget_fixture.h"
 
 using namespace controls;

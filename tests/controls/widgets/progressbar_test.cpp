@@ -4,7 +4,7 @@
 
 #include "controls/SkProgressBar.h"
 #include "controls/SkSysUtils.h"
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 #include "widget_fixture.h"
 
 using namespace controls;

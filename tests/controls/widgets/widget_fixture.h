@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 
 namespace controls_test {
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/common/DocKit.h"
 

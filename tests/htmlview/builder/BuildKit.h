@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/HtmlParse.h"
 #include "htmlview/common/DocKit.h"

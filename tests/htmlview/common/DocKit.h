@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "gui/Cursors.h"
-#include "gui/Forms.h"
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
+#include "gui/windows/Cursors.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
 #include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "gui/ExtCtrls.h"
-#include "gui/StdCtrls.h"
-#include "gui/TestKit.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/StdCtrls.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/common/DocKit.h"
 

@@ -3,9 +3,9 @@
 // cache entries while GIFs animate on their own.
 #include <gtest/gtest.h>
 
-#include "gui/ExtCtrls.h"
-#include "gui/Resources.h"
-#include "gui/TestKit.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/base/Resources.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/common/DocKit.h"
 #include "htmlview/common/GifWriter.h"

@@ -11,13 +11,13 @@
 #include <string>
 #include <unistd.h>
 
-#include "gui/FileLoad.h"
-#include "gui/Classes.h"
-#include "gui/Cursors.h"
-#include "gui/Forms.h"
-#include "gui/Gdi.h"
-#include "gui/Graphics.h"
-#include "gui/Jpeg.h"
+#include "gui/base/FileLoad.h"
+#include "gui/base/Classes.h"
+#include "gui/windows/Cursors.h"
+#include "gui/windows/Forms.h"
+#include "gui/draw/Gdi.h"
+#include "gui/draw/Graphics.h"
+#include "gui/draw/Jpeg.h"
 #include "htmlview/Dither.h"
 #include "htmlview/GifImage.h"
 #include "htmlview/HtmlSupport.h"

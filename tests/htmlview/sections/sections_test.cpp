@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "gui/ScopedDC.h"
-#include "gui/TestKit.h"
+#include "gui/draw/ScopedDC.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/common/DocKit.h"
 
 using namespace dockit;

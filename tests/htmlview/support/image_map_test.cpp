@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Gdi.h"
+#include "gui/draw/Gdi.h"
 #include "htmlview/HtmlSupport.h"
 
 using namespace htmlview;

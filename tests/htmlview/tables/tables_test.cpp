@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "gui/TestKit.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/HtmlBlocks.h"
 #include "htmlview/common/DocKit.h"
 

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "gui/FrameTrace.h"
-#include "gui/TestKit.h"
+#include "gui/windows/FrameTrace.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/HtmlView.h"
 #include "htmlview/common/DocKit.h"
 

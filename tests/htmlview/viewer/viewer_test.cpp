@@ -10,9 +10,9 @@
 #include <fstream>
 #include <string>
 
-#include "gui/FileLoad.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/base/FileLoad.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 #include "htmlview/HtmlView.h"
 #include "htmlview/common/DocKit.h"
 

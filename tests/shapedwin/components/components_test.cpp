@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "gui/ExtCtrls.h"
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/ExtCtrls.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 #include "shapedwin/SwTransparentForm.h"
 #include "shapedwin/mask_util.h"
 

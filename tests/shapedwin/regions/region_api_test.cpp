@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Forms.h"
-#include "gui/TestKit.h"
+#include "gui/windows/Forms.h"
+#include "gui/windows/TestKit.h"
 #include "shapedwin/SwRegionAPI.h"
 #include "shapedwin/mask_util.h"
 
