@@ -6,6 +6,7 @@
 #include "app/Keys.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
+#include "app/Trace.h"
 #include "app/Unit4.h"
 #include "app/contracts/Artwork.h"
 
@@ -152,17 +153,22 @@ void TForm1::btn_ubrinClick(TObject*) { OpenArtist(9); }
 void TForm1::btn_tamClick(TObject*) { OpenArtist(10); }
 
 void TForm1::OpenArtist(int Slot) {
+    app::TPageOpenTrace trace;
     const app::ArtistEntry& artist = app::ArtistBySlot(Slot);
     // A missing page stops the click here: nothing else changes.
     Form3->htmlView1->LoadFromFile(String(artist.page));
+    trace.PageLoaded(Form3->htmlView1);
     Form3->lbl_songtitle->SetCaption(String(artist.songTitle));
     Form3->lbl_oldsong->SetCaption(String(artist.oldSongCaption));
     Form3->lbl_newsong->SetCaption(String(app::kRemakeCaption));
     Form3->SetCaption(String(artist.caption));
     artistslot = static_cast<std::uint8_t>(artist.slot);
+    trace.PictureStart();
     ShowPlayerControls();
+    trace.PictureLoaded();
     Form3->Show();
     Form3->BringToFront();
+    trace.Shown(Form3, Form3->htmlView1, String(artist.page));
 }
 
 void TForm1::ShowPlayerControls() {
@@ -171,7 +177,7 @@ void TForm1::ShowPlayerControls() {
     Form3->rightlevel->SetVisible(true);
     Form3->trackpos->SetVisible(true);
     Form3->slidepos->SetVisible(true);
-    Form3->Image1->Picture()->LoadFromFile(String(app::kBioBackPicture));
+    PictureShelf.LoadInto(Form3->Image1->Picture(), String(app::kBioBackPicture));
 }
 
 void TForm1::lbl_infoClick(TObject*) {
@@ -185,7 +191,7 @@ void TForm1::lbl_infoClick(TObject*) {
     Form3->rightlevel->SetVisible(false);
     Form3->trackpos->SetVisible(false);
     Form3->slidepos->SetVisible(false);
-    Form3->Image1->Picture()->LoadFromFile(String(app::kInfoBackPicture));
+    PictureShelf.LoadInto(Form3->Image1->Picture(), String(app::kInfoBackPicture));
     Form3->Show();
     Form3->BringToFront();
 }

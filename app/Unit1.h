@@ -3,6 +3,7 @@
 // text buttons.
 #pragma once
 
+#include "app/PictureShelf.h"
 #include "controls/SkHyperCtrls.h"
 #include "gui/windows/Forms.h"
 #include "gui/windows/StdCtrls.h"
@@ -29,6 +30,9 @@ public:
     gui::TLabel* lbl_cover = nullptr;
     gui::TLabel* lbl_min = nullptr;
     shapedwin::TSwTransparentForm* SwTransparentForm1 = nullptr;
+
+    // The Bio window's panel backgrounds, decoded once.
+    app::TPictureShelf PictureShelf;
 
     // The artist button of a catalogue slot (1..10); nullptr outside.
     controls::TSkHotImage* ArtistButton(int Slot) const;

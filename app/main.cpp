@@ -14,6 +14,7 @@
 
 #include "app/ContentDir.h"
 #include "app/Player.h"
+#include "app/Trace.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     gui::InitApplication();
     gui::Application->SetTitle("Hollowmere");
     gui::TerminateOnSignals();
+    app::StartTracing();
     gui::Application->CreateForm(&Form4);
     gui::Application->CreateForm(&Form1);
     gui::Application->CreateForm(&Form2);

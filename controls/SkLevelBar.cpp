@@ -55,7 +55,9 @@ void TSkLevelBar::SetPosition(int Value) {
     Value = std::clamp(Value, FMinValue, FMaxValue);
     if (Value == FPosition) return;
     FPosition = Value;
-    UpdateControl();
+    // The player sets both meters 33 times a second; most new levels light
+    // as many ticks as before, and those draw the same pixels.
+    if (FPaintedLit < 0 || LitTicks() != FPaintedLit) UpdateControl();
     if (OnChange) OnChange(this);
     if (FPosition == FMinValue && OnMinValue) OnMinValue(this);
     if (FPosition == FMaxValue && OnMaxValue) OnMaxValue(this);
@@ -154,13 +156,18 @@ void TSkLevelBar::Layout() {
     FInLayout = false;
 }
 
-void TSkLevelBar::DrawTicks() {
-    const int count = FCount;
-    if (count <= 0) return;
+int TSkLevelBar::LitTicks() const {
+    if (FCount <= 0) return 0;
     // In 64 bits: the full 32-bit range does not fit a 32-bit difference.
     const int percent = PercentFromValue(static_cast<long long>(FPosition) - FMinValue,
                                          static_cast<long long>(FMaxValue) - FMinValue);
-    const int lit = std::clamp(PercentOf(percent, count), 0, count);
+    return std::clamp(PercentOf(percent, FCount), 0, FCount);
+}
+
+void TSkLevelBar::DrawTicks() {
+    const int count = FCount;
+    if (count <= 0) return;
+    const int lit = LitTicks();
     const int z1 = PercentOf(FPercent1, count);
     const long long z2 = static_cast<long long>(z1) + PercentOf(FPercent2, count);
     TCanvas* canvas = ImageCanvas();
@@ -213,6 +220,8 @@ void TSkLevelBar::Paint() {
     FBevel->PaintTo(ImageCanvas(), r);
     DrawTicks();
     TSkGraphicImageControl::Paint();
+    FPaintedLit = LitTicks();
+    ++FPaints;
 }
 
 }  // namespace controls

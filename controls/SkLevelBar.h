@@ -48,6 +48,9 @@ public:
     // The layout of the last paint: the area inside the bevel and the ticks.
     gui::TRect InnerRect() const { return FInner; }
     int TickCount() const { return FCount; }
+    // Paints run since construction (what a setter that changes no pixel
+    // must not add to).
+    int Paints() const { return FPaints; }
 
     // Keeps the tick area in step with the bounds between paints.
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -68,6 +71,8 @@ private:
     // Fits the control to a whole number of ticks.
     void Layout();
     void DrawTicks();
+    // The lit ticks for the current position with the last paint's count.
+    int LitTicks() const;
 
     int FMinValue = 0;
     int FMaxValue = 100;
@@ -87,6 +92,9 @@ private:
     int FPitch = 2;
     int FCount = 0;
     bool FInLayout = false;
+    // Lit ticks on screen after the last paint; -1 before the first.
+    int FPaintedLit = -1;
+    int FPaints = 0;
 };
 
 }  // namespace controls

@@ -42,7 +42,9 @@ void TSkProgressBar::SetPosition(int Value) {
     Value = std::clamp(Value, FMinValue, FMaxValue);
     if (Value == FPosition) return;
     FPosition = Value;
-    UpdateControl();
+    // A song's position moves the bar by a pixel only now and then; a new
+    // value that fills the same length draws the same pixels.
+    if (FPaintedFilled < 0 || FilledLength() != FPaintedFilled) UpdateControl();
     AccessibleValueChanged();
     if (OnChange) OnChange(this);
 }
@@ -168,6 +170,13 @@ void TSkProgressBar::DrawVertical(int Filled) {
     }
 }
 
+int TSkProgressBar::FilledLength() const {
+    // In 64 bits: the full 32-bit range does not fit a 32-bit difference.
+    const int percent = PercentFromValue(static_cast<long long>(FPosition) - FMinValue,
+                                         static_cast<long long>(FMaxValue) - FMinValue);
+    return PercentOf(percent, FOrientation == voHorizontal ? FInner.Width() : FInner.Height());
+}
+
 void TSkProgressBar::Paint() {
     if (!FFill) {
         TSkGraphicImageControl::Paint();
@@ -178,14 +187,14 @@ void TSkProgressBar::Paint() {
     FBevel->PaintTo(ImageCanvas(), r);
     FInner = r;
     PrepareFill(r.Width(), r.Height());
-    // In 64 bits: the full 32-bit range does not fit a 32-bit difference.
-    const int percent = PercentFromValue(static_cast<long long>(FPosition) - FMinValue,
-                                         static_cast<long long>(FMaxValue) - FMinValue);
+    const int filled = FilledLength();
     if (FOrientation == voHorizontal)
-        DrawHorizontal(PercentOf(percent, r.Width()));
+        DrawHorizontal(filled);
     else
-        DrawVertical(PercentOf(percent, r.Height()));
+        DrawVertical(filled);
     TSkGraphicImageControl::Paint();
+    FPaintedFilled = filled;
+    ++FPaints;
 }
 
 }  // namespace controls

@@ -47,6 +47,8 @@ public:
     gui::TBitmap* FillImage() const { return FFill.get(); }
     // How often the fill picture has been (re)built.
     int FillBuilds() const { return FFillBuilds; }
+    // Paints run since construction.
+    int Paints() const { return FPaints; }
 
     bool AccessibleValue(gui::TAccessibleValue& V) const override {
         V = {FMinValue, FMaxValue, FPosition};
@@ -63,6 +65,8 @@ private:
     void DrawHorizontal(int Filled);
     void DrawVertical(int Filled);
     void CopyBlock(const gui::TRect& Dest, const gui::TRect& Source);
+    // The filled length for the current position along the last paint's inner rectangle.
+    int FilledLength() const;
 
     std::unique_ptr<TSkBevel> FBevel;
     int FMinValue = 0;
@@ -79,6 +83,9 @@ private:
     std::unique_ptr<gui::TBitmap> FFill;
     bool FDirty = false;
     int FFillBuilds = 0;
+    // The filled length on screen after the last paint; -1 before the first.
+    int FPaintedFilled = -1;
+    int FPaints = 0;
 };
 
 }  // namespace controls

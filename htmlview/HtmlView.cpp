@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <vector>
 
@@ -18,6 +19,14 @@ namespace htmlview {
 using namespace gui;
 
 namespace {
+
+double MsSince(std::chrono::steady_clock::time_point& t) {
+    const auto now = std::chrono::steady_clock::now();
+    const double ms = std::chrono::duration<double, std::milli>(now - t).count();
+    t = now;
+    return ms;
+}
+
 
 // Shows the hourglass and puts the previous cursor back at scope end.
 class HourGlass {
@@ -204,10 +213,13 @@ void THtmlView::LoadFile(const String& FileName, THtmlFileType Type) {
 
     // Only regular files within the size limit are pages: a pipe or a device
     // would block the program, a huge file would fill its memory.
+    FLoadTimes = {};
+    auto clock = std::chrono::steady_clock::now();
     std::vector<std::uint8_t> bytes;
     const bool readable =
         ReadRegularFile(name, Type == THtmlFileType::HTMLType ? kMaxPageFileBytes : kMaxPictureFileBytes, bytes) ==
         FileStatus::Ok;
+    FLoadTimes.Read = MsSince(clock);
     // Prepare the document: the previous page goes whatever happens next.
     FTimer->SetEnabled(false);
     FSectionList->Clear();
@@ -252,7 +264,9 @@ void THtmlView::LoadFile(const String& FileName, THtmlFileType Type) {
         FTitle = result.Title;
         FBase = result.Base;
         FBaseTarget = result.BaseTarget;
+        FLoadTimes.Parse = MsSince(clock);
         DoLayout();
+        FLoadTimes.Layout = MsSince(clock);
         CheckVisitedLinks();
         AccessibleItemsChanged();
         if (dest.empty() || !PositionTo(dest)) {

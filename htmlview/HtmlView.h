@@ -123,6 +123,14 @@ public:
     // Scrolls to a named anchor; false when the page has none by that name.
     bool PositionTo(const String& Dest);
 
+    // Where the last load and the last paint of the page spent their time
+    // (milliseconds), for traces and benchmarks.
+    struct TLoadTimes {
+        double Read = 0, Parse = 0, Layout = 0;
+    };
+    const TLoadTimes& LastLoadTimes() const { return FLoadTimes; }
+    double LastPaintMs() const { return FLastPaintMs; }
+
     const String& CurrentFile() const { return FCurrentFile; }
     THtmlFileType CurrentFileType() const { return FCurrentFileType; }
     const String& DocumentTitle() const { return FTitle; }
@@ -248,7 +256,7 @@ private:
     void LayoutKeepingPosition();
     void ArrangeScrollBars();
     void ScrollTo(int Y);
-    void ScrollBy1(int NewPos);  // moves pixels when the move is one line
+    void ScrollBy1(int NewPos);  // moves the pixels that stay in view, paints the rest
     void UpdateBorder();
     void AddToHistory(const String& FileName, const String& Title, THtmlFileType Type, int Pos);
     void ClearHistory();
@@ -297,6 +305,8 @@ private:
     int FRefreshDelay = 0;
     String FRefreshURL;
     bool FRefreshPending = false;
+    TLoadTimes FLoadTimes;
+    double FLastPaintMs = 0;
     struct {
         String Action, Target, EncType, Method;
         std::unique_ptr<gui::TStringList> Results;

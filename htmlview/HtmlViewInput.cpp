@@ -232,7 +232,7 @@ void THtmlView::PanelDblClick(TShiftState Shift, int X, int Y) {
 
 void THtmlView::WMMouseWheel(TMessage& M) {
     const auto delta = static_cast<std::int16_t>(HiWord(static_cast<std::intptr_t>(M.WParam)));
-    ScrollTo(FVScrollBar->Position32() - delta / 2);
+    ScrollBy1(FVScrollBar->Position32() - delta / 2);
     M.Result = 1;
 }
 

@@ -1,5 +1,6 @@
 // The viewer's painting, layout and scroll bars.
 #include <algorithm>
+#include <chrono>
 
 #include "gui/draw/ScopedDC.h"
 #include "htmlview/HtmlView.h"
@@ -225,8 +226,10 @@ void THtmlView::ScrollBy1(int NewPos) {
     if (NewPos == old) return;
     FVScrollBar->SetPosition32(NewPos);
     FSectionList->SetYOffset(NewPos);
-    if (std::abs(NewPos - old) == FVScrollBar->SmallChange() && FPaintPanel->HandleAllocated()) {
-        // One line: move the pixels and paint only the uncovered strip.
+    if (std::abs(NewPos - old) < FPaintPanel->Height() && FPaintPanel->HandleAllocated()) {
+        // Part of the view stays visible: move those pixels and paint only
+        // the uncovered strip (the background's tiles follow the position,
+        // so moved pixels are what a full paint would draw).
         FPaintPanel->ScrollBy(0, old - NewPos, nullptr);
         FPaintPanel->Update();
     } else {
@@ -249,6 +252,7 @@ void THtmlView::PanelPaint(TCanvas* Canvas) {
     const TRect clip = Canvas->ClipRect();
     const int w = clip.Width(), h = clip.Height();
     if (w <= 0 || h <= 0) return;
+    const auto start = std::chrono::steady_clock::now();
     TBitmap buffer;
     buffer.SetSize(w, h);
     if (!buffer.Canvas()->Handle()) throw EOutOfResources("Out of Resources");
@@ -283,6 +287,7 @@ void THtmlView::PanelPaint(TCanvas* Canvas) {
     }
     SelectedPalette pal(Canvas->Handle(), ThePalette());
     BitBlt(Canvas->Handle(), clip.Left, clip.Top, w, h, mem->Handle(), 0, 0, SRCCOPY);
+    FLastPaintMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace htmlview

@@ -785,7 +785,11 @@ void TWinControl::ScrollBy(int dx, int dy, const TRect* rect) {
     // Pending work moves with the pixels; the uncovered strip must be painted.
     QRegion moved = (FWidget->dirty & area).translated(dx, dy) & area;
     FWidget->dirty = (FWidget->dirty - QRegion(area)) + moved + (QRegion(area) - QRegion(src.translated(dx, dy)));
-    FWidget->update(area);
+    // The window system's copy moves what stays visible too, so only the
+    // uncovered strip is painted and sent again (children stay: they are
+    // placed below).
+    if (FWidget->isVisible())
+        FWidget->scroll(dx, dy, area);
     if (!rect) {
         for (TControl* c : std::vector<TControl*>(FControls))
             if (!c->IsGraphic()) c->SetBounds(c->Left() + dx, c->Top() + dy, c->Width(), c->Height());

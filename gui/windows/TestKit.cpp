@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "gui/draw/detail/GdiInternal.h"
 #include "gui/windows/detail/win_Internal.h"
+#include "gui/windows/detail/win_State.h"
 
 namespace gui::testkit {
 
@@ -125,6 +127,13 @@ void DblClick(TControl* control, int x, int y) {
 
 static TWinControl* KeyTarget(TWinControl* control) {
     return control ? control : detail::FocusedControl();
+}
+
+void Wheel(TWinControl* under, int x, int y, int delta) {
+    const TPoint screen = under->ClientToScreen(TPoint{x, y});
+    QWheelEvent e(QPointF(x, y), QPointF(screen.X, screen.Y), QPoint(), QPoint(0, delta), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    detail::TranslateInput(under, &e);
 }
 
 void KeyDown(Word vk, TShiftState shift, TWinControl* control) {

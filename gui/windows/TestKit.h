@@ -46,6 +46,11 @@ void DblClick(TControl* control, int x, int y);
 // The mouse buttons the kit currently holds down.
 WPARAM HeldButtons();
 
+// One wheel turn (120 a notch, negative toward the user) with the pointer
+// at a client point of the windowed control under it, as the window system
+// reports it.
+void Wheel(TWinControl* under, int x, int y, int delta);
+
 // Keys go to the focused control, or to `control` when it is given.
 void KeyDown(Word vk, TShiftState shift = {}, TWinControl* control = nullptr);
 void KeyUp(Word vk, TShiftState shift = {}, TWinControl* control = nullptr);

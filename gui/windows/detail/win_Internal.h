@@ -15,6 +15,7 @@
 
 #include "gui/windows/Controls.h"
 #include "gui/windows/Forms.h"
+#include "gui/windows/FrameTrace.h"
 
 namespace gui::detail {
 
@@ -28,6 +29,10 @@ public:
     QImage back;    // persistent back buffer, client size
     QRegion dirty;  // parts of the back buffer still to be rendered
     int flushes = 0;  // paint events that copied the back buffer to the screen
+    // A top-level window's waiters on its next frame (see FrameTrace.h).
+    std::vector<std::function<void(const TFrameInfo&)>> frameWaiters;
+    long long framePainted = 0;
+    bool frameQueued = false;
 
     // Makes the back buffer the client size (keeping what fits) and marks
     // the new parts dirty.
@@ -62,6 +67,13 @@ struct WinAccess {
 void EmbedNative(TWinControl* control, QWidget* native);
 QWidget* WidgetOf(const TWinControl* control);
 WinWidget* WinWidgetOf(const TWinControl* control);
+
+// ---- Frame timing (FrameTrace.h) ------------------------------------------------
+// A paint event of `painted` copied `region` to the screen.
+void NoteFramePaint(WinWidget* painted, const QRegion& region);
+// A wheel message started at startNs was sent to target.
+void TraceWheel(TWinControl* target, std::int64_t startNs);
+bool WheelTraced();
 
 // ---- Dispatch boundary ------------------------------------------------------------
 // Runs fn; an exception that leaves it goes to the application's error report.

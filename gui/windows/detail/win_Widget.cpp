@@ -150,6 +150,7 @@ void WinWidget::paintEvent(QPaintEvent* e) {
     // paint transparent, and only the region's pixels are copied into it.
     if (testAttribute(Qt::WA_TranslucentBackground) && !mask().isEmpty()) p.setClipRegion(mask());
     for (const QRect& r : e->region()) p.drawImage(r.topLeft(), back, r);
+    NoteFramePaint(this, e->region());
 }
 
 void WinWidget::resizeEvent(QResizeEvent* e) {

@@ -77,7 +77,8 @@ TEST(TSkLevelBar, PositionRepaintsThenNotifiesInOrder) {
     log.clear();
     m->SetMinValue(10);
     EXPECT_EQ(m->Position(), 10);
-    EXPECT_EQ(log, (std::vector<std::string>{"change@" + std::to_string(before + 3), "min"}));
+    // Still no tick lit: the same pixels, so no paint before the events.
+    EXPECT_EQ(log, (std::vector<std::string>{"change@" + std::to_string(before + 2), "min"}));
     m->SetPosition(50);
     m->SetMaxValue(40);
     EXPECT_EQ(m->Position(), 40);
@@ -214,4 +215,36 @@ TEST(TSkLevelBar, VerticalFillsFromTheBottomOrTop) {
     EXPECT_EQ(tk::PixelAt(m, 2, 16), gui::clLime);
     EXPECT_EQ(tk::PixelAt(m, 2, 18), gui::clGreen);
     EXPECT_EQ(tk::PixelAt(m, 2, 198), gui::clMaroon);
+}
+
+// The player sets both meters 33 times a second; a level lighting as many
+// ticks as the one shown draws the same pixels.
+TEST(TSkLevelBar, ALevelLightingTheSameTicksPaintsAndCopiesNothing) {
+    tk::Session s;
+    auto f = MakeForm(gui::clWhite);
+    auto* m = AddMeter(f.get(), 136, psBottomLeft);
+    m->SetPosition(64);  // 22 of 44 lit
+    tk::ProcessMessages();
+    const int paints = m->Paints(), copies = tk::ScreenCopies(f.get());
+    int changes = 0;
+    m->OnChange = [&](gui::TObject*) { ++changes; };
+    m->SetPosition(65);
+    m->SetPosition(66);
+    tk::ProcessMessages();
+    EXPECT_EQ(m->Position(), 66);
+    EXPECT_EQ(changes, 2) << "every new value is still announced";
+    EXPECT_EQ(m->Paints(), paints);
+    EXPECT_EQ(tk::ScreenCopies(f.get()), copies);
+    m->SetPosition(63);  // 21 lit
+    tk::ProcessMessages();
+    EXPECT_EQ(m->Paints(), paints + 1);
+    EXPECT_EQ(tk::ScreenCopies(f.get()), copies + 1);
+    EXPECT_EQ(tk::PixelAt(m, 1 + 2 * 20, 2), gui::clLime);
+    EXPECT_EQ(tk::PixelAt(m, 1 + 2 * 21, 2), gui::clGreen);
+    // A new tick count from a paint of its own (a resize) is the one compared.
+    m->SetBounds(136, 60, 45, 5);  // 22 ticks: 63 of 128 lights 10
+    tk::PixelAt(m, 0, 0);
+    const int resized = m->Paints();
+    m->SetPosition(65);  // 11 lit
+    EXPECT_EQ(m->Paints(), resized + 1);
 }

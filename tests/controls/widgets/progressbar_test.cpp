@@ -170,3 +170,31 @@ TEST(TSkProgressBar, VerticalBlocksAndFillTypes) {
     p->SetBitmap(&tile);
     EXPECT_EQ(tk::PixelAt(p, 8, 195), gui::clFuchsia);
 }
+
+// A song position that fills as many pixels as the one shown draws the same
+// bar: nothing is painted or copied.
+TEST(TSkProgressBar, APositionFillingTheSameLengthPaintsAndCopiesNothing) {
+    tk::Session s;
+    auto f = MakeForm(gui::clWhite);
+    auto* p = AddTrackPos(f.get());
+    p->SetMaxValue(1000);
+    p->SetPosition(500);  // 100 of 200 pixels
+    tk::ProcessMessages();
+    const int paints = p->Paints(), copies = tk::ScreenCopies(f.get());
+    int changes = 0;
+    p->OnChange = [&](gui::TObject*) { ++changes; };
+    p->SetPosition(504);
+    tk::ProcessMessages();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(p->Paints(), paints);
+    EXPECT_EQ(tk::ScreenCopies(f.get()), copies);
+    EXPECT_EQ(tk::PixelAt(p, 104, 4), gui::clBlack);
+    p->SetPosition(520);  // 104 pixels: the block at x = 103 shows
+    tk::ProcessMessages();
+    EXPECT_EQ(p->Paints(), paints + 1);
+    EXPECT_EQ(tk::ScreenCopies(f.get()), copies + 1);
+    EXPECT_NE(tk::PixelAt(p, 104, 4), gui::clBlack);
+    // A new range is drawn at once, whatever the position's length.
+    p->SetMaxValue(2000);
+    EXPECT_EQ(p->Paints(), paints + 2);
+}
