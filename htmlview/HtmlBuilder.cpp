@@ -767,7 +767,6 @@ void THtmlBuilder::PreLoop(int Level) {
     newPre();
     FTok.Preformatted = true;
     TokenObj line;
-    int column = 0;  // characters so far on the source line, for TAB stops
     auto flush = [&] {
         if (FSection && line.Leng() > 0) FSection->AppendText(line);
         line.Clear();
@@ -775,7 +774,6 @@ void THtmlBuilder::PreLoop(int Level) {
     auto newLine = [&] {
         flush();
         newPre();
-        column = 0;
     };
     bool done = false;
     while (!done) {
@@ -788,12 +786,8 @@ void THtmlBuilder::PreLoop(int Level) {
         } else if (ch == '&') {
             FTok.Next();
             line.AddString(FTok.Token());
-            column += FTok.Token().Leng();
         } else if (ch != '<') {
-            // A TAB moves to the next stop of 8 columns, so listings keep their indents.
-            const int n = FTok.ChWasTab() ? 8 - column % 8 : 1;
-            for (int i = 0; i < n; ++i) line.AddChar(ch, FTok.ChPos());
-            column += n;
+            line.AddChar(ch, FTok.ChPos());
             if (line.Leng() > 200) flush();
             FTok.Advance();
         } else {

@@ -138,8 +138,6 @@ public:
     char Ch() const { return FCh; }
     char LCh() const { return FLCh; }
     std::int32_t ChPos() const { return FChPos; }
-    // The current character was read as a TAB (it is given as a space).
-    bool ChWasTab() const { return FChTab; }
     // The first attribute of the list with that symbol.
     bool Find(Symb S, TAttribute*& T) const { return FAttributes->Find(S, T); }
 
@@ -194,7 +192,6 @@ private:
     bool FInComment = false;
     bool FOpenComment = false;  // the text ended inside a comment: the next token raises
     TLastLineEnd FLast = TLastLineEnd::None;
-    bool FChTab = false;
     char FCh = EofChar;
     char FLCh = EofChar;
     std::int32_t FChPos = 0;

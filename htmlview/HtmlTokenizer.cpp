@@ -157,7 +157,6 @@ void THtmlTokenizer::ReadChar() {
             FLast = TLastLineEnd::None;
             if (c == '\t') c = ' ';
         }
-        FChTab = b == '\t';
         FCh = c;
         FLCh = Upper(c);
         return;
