@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/Keys.h"
 #include "gui/base/Classes.h"
 
 using namespace gui;
@@ -249,4 +250,9 @@ TForm5::TForm5(TComponent* AOwner) : TForm(AOwner) {
     instlist->SetAccessibleName("Instruments");
     commentbox->SetAccessibleName("Comment");
     EndLoading();
+    app::HandleWindowKeys(this, [this](gui::Word key, gui::TShiftState) {
+        if (key != gui::VK_ESCAPE) return false;
+        Close();
+        return true;
+    });
 }

@@ -66,8 +66,9 @@ bool TranslateInput(TWinControl* owner, QEvent* e) {
             QPoint global = we->globalPosition().toPoint();
             WPARAM keys = KeysOf(we->buttons(), we->modifiers());
             int delta = we->angleDelta().y();
-            TWinControl* target = FocusedControl() ? FocusedControl() : owner;
-            HWND h = target->Handle();
+            // The window under the pointer scrolls, focused or not, as on
+            // the desktops the program runs on.
+            HWND h = owner->Handle();
             WPARAM w = (keys & 0xFFFF) | (static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16);
             Guard([&] { SendMessage(h, WM_MOUSEWHEEL, w, MakeLParam(global.x(), global.y())); });
             return true;
