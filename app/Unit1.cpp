@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "app/Keys.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Trace.h"
@@ -122,6 +123,7 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnShow = [this](TObject* s) { FormShow(s); };
     EndLoading();
+    app::HandleWindowKeys(this, [this](Word key, TShiftState shift) { return MenuKey(key, shift); });
 }
 
 TSkHotImage* TForm1::ArtistButton(int Slot) const {
@@ -214,9 +216,40 @@ void TForm1::SwImage1MouseMove(TObject*, TShiftState, int, int) {
     if (!SwTransparentForm1->Dragable()) SwTransparentForm1->SetDragable(true);
 }
 
-void TForm1::ArtistMouseMove(TObject*, TShiftState, int, int) {
+void TForm1::ArtistMouseMove(TObject* Sender, TShiftState, int, int) {
     ResetMenuLabels();
     SwTransparentForm1->SetDragable(false);
+    // The keys go on from the artist under the pointer; a highlight the keys
+    // left elsewhere goes out.
+    for (int slot = 1; slot <= app::kArtistCount; ++slot) {
+        if (FButtons[slot - 1] != Sender) continue;
+        if (FKeySlot != slot && FKeySlot != 0) FButtons[FKeySlot - 1]->Perform(CM_MOUSELEAVE, 0, 0);
+        FKeySlot = slot;
+    }
+}
+
+void TForm1::MoveHighlight(int Slot) {
+    if (FKeySlot != 0) FButtons[FKeySlot - 1]->Perform(CM_MOUSELEAVE, 0, 0);
+    FKeySlot = Slot;
+    // Drawn as the pointer's hover is.
+    FButtons[Slot - 1]->Perform(CM_MOUSEENTER, 0, 0);
+}
+
+bool TForm1::MenuKey(Word Key, TShiftState Shift) {
+    if (Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return false;
+    switch (Key) {
+        case VK_DOWN: MoveHighlight(FKeySlot % app::kArtistCount + 1); return true;
+        case VK_UP: MoveHighlight(FKeySlot <= 1 ? app::kArtistCount : FKeySlot - 1); return true;
+        case VK_RETURN:
+            if (FKeySlot == 0) return false;
+            OpenArtist(FKeySlot);
+            return true;
+        case 'I': lbl_infoClick(this); return true;
+        case 'C': lbl_coverClick(this); return true;
+        case 'M': lbl_minClick(this); return true;
+        case VK_ESCAPE: lbl_exitClick(this); return true;
+        default: return false;
+    }
 }
 
 void TForm1::HighlightLabel(TLabel* Label) {

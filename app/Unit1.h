@@ -68,9 +68,18 @@ public:
     void ResetMenuLabels();
     void ShowPlayerControls();
 
+    // The menu's keys: Up and Down move the highlight over the artists,
+    // Enter opens the highlighted one; I, C, M and Esc act as "Info",
+    // "Covers", "Min" and "Exit". True when the key was one of them.
+    bool MenuKey(gui::Word Key, gui::TShiftState Shift);
+    // The artist the keys highlight (1..10), 0 for none.
+    int HighlightedSlot() const { return FKeySlot; }
+
 private:
     void HighlightLabel(gui::TLabel* Label);
+    void MoveHighlight(int Slot);
     controls::TSkHotImage* FButtons[10] = {};
+    int FKeySlot = 0;
 };
 
 extern TForm1* Form1;

@@ -1,5 +1,7 @@
 #include "app/Unit2.h"
 
+#include "app/Keys.h"
+
 using namespace gui;
 
 TForm2* Form2 = nullptr;
@@ -60,6 +62,11 @@ TForm2::TForm2(TComponent* AOwner) : TForm(AOwner) {
         }
     };
     EndLoading();
+    app::HandleWindowKeys(this, [this](gui::Word key, gui::TShiftState) {
+        if (key != gui::VK_ESCAPE) return false;
+        Close();
+        return true;
+    });
 }
 
 void TForm2::FormCreate(TObject*) { Image1->Picture()->LoadFromFile(FrontCoverFile); }

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "catalogue/Catalogue.h"
+#include "app/Keys.h"
+#include "app/Player.h"
 #include "app/Unit5.h"
 #include "app/contracts/Artwork.h"
 #include "gui/windows/Dialogs.h"
@@ -172,6 +174,7 @@ TForm3::TForm3(TComponent* AOwner) : TForm(AOwner) {
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
     EndLoading();
+    app::HandleWindowKeys(this, app::BioWindowKey);
 }
 
 void TForm3::FormCreate(TObject*) {
@@ -182,6 +185,7 @@ void TForm3::FormCreate(TObject*) {
 void TForm3::FormClose(TObject*, TCloseAction&) {
     bassready = false;
     BassCalls.Free();
+    app::Player().SongReleased();
 }
 
 void TForm3::ShowBassError(const String& Message) {
@@ -233,6 +237,10 @@ void TForm3::StartSong(int Which) {
         PlayModuleByIndex(song->loaderIndex);
     else
         PlayModule(file);
+    if (musichandle != 0)
+        app::Player().SongStarted(artistslot, Which);
+    else
+        app::Player().SongReleased();  // the load failed, and the previous song is gone
     ShowModInfo(String(app::SongTitle(*song)), String(app::Tracker(*song)), String(song->formatText),
                 String(song->length), String(song->size));
     TListBox* target = song->fixedList == app::FixedList::SampleList ? Form5->samplelist
@@ -270,6 +278,7 @@ void TForm3::Timer1Timer(TObject*) {
     const Poll poll{p, left, right};
     Timer1->SetResting(!bassready && !Visible() && lastPoll == poll);
     lastPoll = poll;
+    app::Player().Poll();
 }
 
 void TForm3::DoShow() {
@@ -277,11 +286,7 @@ void TForm3::DoShow() {
     TForm::DoShow();
 }
 
-void TForm3::slideposStopTracking(TObject*) {
-    BassCalls.ChannelPause(musichandle);
-    BassCalls.ChannelSetPosition(musichandle, static_cast<DWORD>(slidepos->Value()) & 0xFFFF);
-    BassCalls.ChannelResume(musichandle);
-}
+void TForm3::slideposStopTracking(TObject*) { app::Player().SeekOrder(slidepos->Value()); }
 
 void TForm3::FlatButton1Click(TObject*) {
     Form5->Show();

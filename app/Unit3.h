@@ -37,6 +37,10 @@ struct TBassCalls {
     BOOL (*ChannelPause)(DWORD) = BASS_ChannelPause;
     BOOL (*ChannelSetPosition)(DWORD, DWORD) = BASS_ChannelSetPosition;
     BOOL (*ChannelResume)(DWORD) = BASS_ChannelResume;
+    DWORD (*ChannelIsActive)(DWORD) = BASS_ChannelIsActive;
+    double (*ChannelGetSeconds)(DWORD) = bass::ChannelGetSeconds;
+    DWORD (*MusicOrderAt)(HMUSIC, double) = bass::MusicOrderAt;
+    double (*MusicOrderSeconds)(HMUSIC, DWORD) = bass::MusicOrderSeconds;
 };
 extern TBassCalls BassCalls;
 

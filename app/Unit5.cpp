@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/Keys.h"
 #include "gui/base/Classes.h"
 
 using namespace gui;
@@ -246,4 +247,9 @@ TForm5::TForm5(TComponent* AOwner) : TForm(AOwner) {
 
     commentbox = MakeList(this, TabSheet3, 8, 12, 505, 265);
     EndLoading();
+    app::HandleWindowKeys(this, [this](gui::Word key, gui::TShiftState) {
+        if (key != gui::VK_ESCAPE) return false;
+        Close();
+        return true;
+    });
 }

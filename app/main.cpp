@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/ContentDir.h"
+#include "app/Player.h"
 #include "app/Trace.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -81,7 +82,10 @@ int main(int argc, char** argv) {
     Form2->SetShowInTaskbar(false);
     Form3->SetShowInTaskbar(false);
     Form5->SetShowInTaskbar(false);
+    // The desktop's media controls; without a session bus there are none.
+    auto mediaService = gui::TMediaPlayerService::Start(app::Player(), {"korvane", "Hollowmere", "korvane"});
     gui::Application->Run();
+    mediaService.reset();
     gui::DoneApplication();
     // The Bio window releases the audio when it closes; a program ended with
     // it open closes the device here, before anything is torn down.

@@ -182,18 +182,18 @@ void TPreFormated::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
 
 TUListItem::TUListItem(TCell* ACell, const TUrlTarget* AUrl, const TMyFont& AFont, int AListLevel)
     : TSection(ACell, Left, AUrl, AFont, AListLevel) {
-    ListType = 2;
+    ListType = UnorderedList;
 }
 
 TDListItem::TDListItem(TCell* ACell, const TUrlTarget* AUrl, const TMyFont& AFont, int AListLevel)
     : TUListItem(ACell, AUrl, AFont, AListLevel) {
-    ListType = 3;
+    ListType = DefinitionList;
 }
 
 TOListItem::TOListItem(TCell* ACell, const TUrlTarget* AUrl, const TMyFont& AFont, char AStyle, int ANumber,
                        int AListLevel)
     : TUListItem(ACell, AUrl, AFont, AListLevel) {
-    ListType = 1;
+    ListType = OrderedList;
     ListStyle = AStyle;
     ListNumber = ANumber;
 }

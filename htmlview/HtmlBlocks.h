@@ -106,11 +106,11 @@ class TFormControlObj;
 
 class ThtmlForm : public gui::TObject {
 public:
-    // Joins the document's forms and becomes the current one; Attrs may be
-    // null (the implicit form of controls outside any FORM).
+    // Attrs may be null (the implicit form of controls outside any FORM);
+    // the builder hands the form to the document (TSectionList::AddForm).
     ThtmlForm(TSectionList* ADoc, const TAttributeList* Attrs, const TFormSymbols& Sy = DefaultFormSymbols);
     ~ThtmlForm() override;
-    // The builder's current form, or a new implicit one.
+    // The builder's current form, or a new implicit one added to the document.
     static ThtmlForm* Current(TSectionList* Doc);
     void InsertControl(std::unique_ptr<TFormControlObj> Ctl);
     void DoReset();
@@ -288,14 +288,19 @@ public:
 };
 
 // The controls of one section in buffer order (not owning: forms own them).
-class TFormControlList : public gui::TList {
+class TFormControlList {
 public:
-    TFormControlObj* Control(int i) const { return static_cast<TFormControlObj*>(Items(i)); }
+    int Count() const { return static_cast<int>(FControls.size()); }
+    TFormControlObj* Control(int i) const { return FControls.at(static_cast<std::size_t>(i)); }
+    void Add(TFormControlObj* Ctl) { FControls.push_back(Ctl); }
     TFormControlObj* FindControl(int Pos) const;
     int GetHeightAt(int Pos, bool& OnBaseline) const;
     int GetWidthAt(int Pos) const;
     // Characters to the next control; 9999 when there is none.
     int GetControlCountAt(int Pos) const;
+
+private:
+    std::vector<TFormControlObj*> FControls;
 };
 
 // ---- Tables ----
@@ -340,11 +345,11 @@ public:
 
 // One table row: cells in column order. After the grid is normalised an
 // entry may be empty (nullptr, covered by a column span) or a placeholder.
-class TCellList : public TFreeList {
+class TCellList : public TFreeList<TCellObj> {
 public:
     TCellList() = default;
     TCellList(const TAttributeList& Attrs, const TTableSymbols& Sy = DefaultTableSymbols);
-    TCellObj* CellObj(int i) const { return static_cast<TCellObj*>(Items(i)); }
+    TCellObj* CellObj(int i) const { return Items(i); }
     void AddCell(std::unique_ptr<TCellObj> C);
 
     int RowHeight = 0;
@@ -365,16 +370,15 @@ public:
 
     // Building.
     void AddRow(std::unique_ptr<TCellList> Row);
-    TCellList* Row(int i) const { return static_cast<TCellList*>(Rows.Items(i)); }
+    TCellList* Row(int i) const { return Rows.Items(i); }
     int RowCount() const { return Rows.Count(); }
 
     void CopySelection(TCopyBuffer& Buffer) override;
     int LayOut(gui::TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth, int& Curs) override;
     int Paint(gui::TCanvas* Canvas, const gui::TRect& ARect, IndentManager& IMgr, int X, int Y) override;
     std::unique_ptr<TUrlTarget> LinkAt(gui::TCanvas* Canvas, int X, int Y, gui::TObject*& FormControl) override;
-    bool ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside) override;
-    int CursorAt(gui::TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt,
-                 bool& InText) override;
+    TImageHit ImageAt(int X, int Y) override;
+    TCursorHit CursorAt(gui::TCanvas* Canvas, int X, int Y) override;
     int SearchText(int Start, const String& Text, bool MatchCase) override;
     int SourcePosOf(int DocPos) override;
     int DocPosOf(int SourcePos, bool TakePrevious) override;
@@ -390,7 +394,7 @@ public:
     int RowsLeft() const { return TableIndent; }
     int RowsTop() const { return FRowsTop; }
 
-    TFreeList Rows;  // TCellList
+    TFreeList<TCellList> Rows;
     std::unique_ptr<TCellObj> Caption;
     bool Initialized = false;
     bool BorderOn = false;

@@ -377,7 +377,7 @@ void THtmlBuilder::CenterOrDiv(int Level, const TSymbSet& Term) {
 void THtmlBuilder::StrayItem() {
     CloseSection();
     const int savedStep = ListIndentStep;
-    ListIndentStep = 15;
+    ListIndentStep = StrayListIndentStep;
     FSection = std::make_unique<TUListItem>(FCurrentCell, &FLink, Font(), 1);
     FTok.SkipBlanks();
     Next();
@@ -630,10 +630,10 @@ void THtmlBuilder::Common(int Level) {
         break;
     case SubSy: case SupSy:
         OpenSection(Level);
-        Doc->Build.Shift = sy == SubSy ? 1 : 2;
+        Doc->Build.Shift = sy == SubSy ? Subscript : Superscript;
         break;
     case SubEndSy: case SupEndSy:
-        Doc->Build.Shift = 0;
+        Doc->Build.Shift = NormalScript;
         break;
     case BRSy: {
         const std::uint8_t j = FSection ? FSection->MakeNonEmpty() : FJustify;
@@ -711,7 +711,7 @@ void THtmlBuilder::Common(int Level) {
         Next();
         return;
     case FormSy:
-        new ThtmlForm(Doc, &FTok.Attributes());  // the document owns it and makes it current
+        Doc->AddForm(std::make_unique<ThtmlForm>(Doc, &FTok.Attributes()));
         Next();
         return;
     case FormEndSy:
@@ -845,7 +845,7 @@ void THtmlBuilder::PreLoop(int Level) {
                 FormControl(-1);
                 break;
             case FormSy:
-                new ThtmlForm(Doc, &FTok.Attributes());
+                Doc->AddForm(std::make_unique<ThtmlForm>(Doc, &FTok.Attributes()));
                 break;
             case FormEndSy:
                 Doc->CurrentForm = nullptr;

@@ -97,7 +97,7 @@ void THtmlBuilder::MapLoop() {
             ++stray;
         Next();
     }
-    if (FTok.Sy == MapEndSy) Doc->MapList.Add(map.release());
+    if (FTok.Sy == MapEndSy) Doc->MapList.Add(std::move(map));
     Next();
 }
 

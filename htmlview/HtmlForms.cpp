@@ -54,10 +54,6 @@ ThtmlForm::ThtmlForm(TSectionList* ADoc, const TAttributeList* Attrs, const TFor
             else if (a->Which == Sy.EncType)
                 EncType = a->Name;
         }
-    if (MasterList) {
-        MasterList->htmlFormList.Add(this);
-        MasterList->CurrentForm = this;
-    }
 }
 
 ThtmlForm::~ThtmlForm() {
@@ -68,7 +64,7 @@ ThtmlForm::~ThtmlForm() {
 
 ThtmlForm* ThtmlForm::Current(TSectionList* Doc) {
     if (Doc->CurrentForm) return Doc->CurrentForm;
-    return new ThtmlForm(Doc, nullptr);  // the document owns it
+    return Doc->AddForm(std::make_unique<ThtmlForm>(Doc, nullptr));
 }
 
 void ThtmlForm::InsertControl(std::unique_ptr<TFormControlObj> Ctl) {
@@ -563,6 +559,52 @@ void TTextAreaFormControlObj::SizeOnCanvas(TCanvas* Canvas) {
     memo->SetClientHeight(a.H * Rows + 5);
     memo->SetClientWidth(a.W * Cols + 5);
 }
+
+// ---- The document's forms -------------------------------------------------------------------
+
+ThtmlForm* TSectionList::AddForm(std::unique_ptr<ThtmlForm> Form) {
+    ThtmlForm* raw = Form.get();
+    htmlFormList.Add(std::move(Form));
+    CurrentForm = raw;
+    return raw;
+}
+
+void TSectionList::SizeFormControls(TCanvas* Canvas) {
+    for (int i = 0; i < htmlFormList.Count(); ++i) {
+        ThtmlForm* form = htmlFormList.Items(i);
+        for (int k = 0; k < form->ControlCount(); ++k) form->Control(k)->SizeOnCanvas(Canvas);
+    }
+}
+
+void TSectionList::SetYOffset(int Y) {
+    if (Y == YOff) return;
+    YOff = Y;
+    HideNeeded = true;
+    for (TFormControlObj* c : FormControlList) c->Placed = false;
+}
+
+void TSectionList::HideControls() {
+    // Hiding the focused control would throw the focus about; while a
+    // control of the page has it, the unplaced ones only move out of sight.
+    bool focusHere = false;
+    for (TFormControlObj* c : FormControlList)
+        if (TWinControl* f = c->FocusControl(); f && f->Focused()) focusHere = true;
+    for (TFormControlObj* c : FormControlList)
+        if (!c->Placed) c->Park(focusHere);
+}
+
+void TSectionList::ControlEntered(TFormControlObj* Ctl) {
+    if (OnControlEnter) OnControlEnter(this, Ctl);
+    // Tabbing must be able to reach every control, so none stays hidden.
+    for (TFormControlObj* c : FormControlList)
+        if (!c->Placed) c->Park(true);
+}
+
+void TSectionList::ControlExited(TFormControlObj*) {
+    for (TFormControlObj* c : FormControlList)
+        if (!c->Placed) c->Park(false);
+}
+
 
 // ---- TFormControlList -------------------------------------------------------------------------
 

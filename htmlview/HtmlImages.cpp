@@ -9,6 +9,7 @@
 
 #include "gui/base/Classes.h"
 #include "gui/draw/ScopedDC.h"
+#include "gui/windows/Controls.h"
 #include "htmlview/GifImage.h"
 
 namespace htmlview {
@@ -436,5 +437,62 @@ int TImageObjList::CountToImage(int Pos) const {
         if (Image(i)->Pos >= Pos) return Image(i)->Pos - Pos;
     return 9999;
 }
+
+// ---- The document's pictures ----------------------------------------------------------------
+
+void TSectionList::MoveImageHover(TImageObj* From, TImageObj* To) {
+    if (From) From->SetHover(false);
+    if (To) To->SetHover(true);
+}
+
+void TSectionList::RestartAnimations() {
+    for (TImageObj* img : AGifList)
+        if (TGIFImage* g = img->Gif()) {
+            g->SetCurrentFrame(1);
+            g->SetAnimating(true);
+        }
+}
+
+void TSectionList::MarkAnimationsUnshown() {
+    for (TImageObj* img : AGifList)
+        if (TGIFImage* g = img->Gif()) g->SetShown(false);
+}
+
+void TSectionList::ForgetImage(TImageObj* Img) {
+    RemoveAnimated(Img);
+    if (ActiveImage == Img) ActiveImage = nullptr;
+    for (int i = MissingImages.Count() - 1; i >= 0; --i)
+        if (MissingImages.GetObject(i) == Img) MissingImages.Delete(i);
+}
+
+void TSectionList::AnimationTick() {
+    for (TImageObj* img : AGifList) {
+        TGIFImage* g = img->Gif();
+        if (!g || !g->Shown()) continue;
+        g->AnimationStep([this](const TRect& r) {
+            if (PaintPanel) PaintPanel->InvalidateRect(r);
+        });
+    }
+}
+
+TBitmap* TSectionList::BackgroundPicture(TBitmap*& Mask) {
+    if (!BitmapLoaded && ShowImages && !BitmapName.empty()) {
+        BitmapLoaded = true;
+        const String name = ExpandImageName(BitmapName);
+        int transp = 0;
+        TFetched f = GetTheBitmap(name, transp);
+        if (f.Pending) {
+            MissingImages.AddObject(ImageKey(BitmapName), this);
+        } else if (auto* bmp = dynamic_cast<TBitmap*>(f.Image)) {
+            BackgroundBitmap = bmp;
+            BackgroundMask = f.Mask;
+            FBackgroundKey = ImageKey(name);
+            OwnedBackground = std::move(f.Owned);
+        }
+    }
+    Mask = BackgroundMask;
+    return BackgroundBitmap;
+}
+
 
 }  // namespace htmlview

@@ -80,9 +80,9 @@ private:
     bool FExpanded = false;
 };
 
-class TImageObjList : public TFreeList {
+class TImageObjList : public TFreeList<TImageObj> {
 public:
-    TImageObj* Image(int i) const { return static_cast<TImageObj*>(Items(i)); }
+    TImageObj* Image(int i) const { return Items(i); }
     TImageObj* FindImage(int Pos) const;
     int GetHeightAt(int Pos, std::uint8_t& Align) const;
     int GetWidthAt(int Pos, std::uint8_t& Align, int& HSpc) const;

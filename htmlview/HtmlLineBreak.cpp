@@ -91,8 +91,8 @@ int TSection::FitText(TCanvas* Canvas, int Start, int N, int W, int& Used) {
 
 int TSection::ClearDistance(const IndentManager& IMgr, int Y) const {
     int d = 0;
-    if (ClearAttr == 1 || ClearAttr == 3) d = std::max(d, IMgr.FloatBottom(1) - Y);
-    if (ClearAttr == 2 || ClearAttr == 3) d = std::max(d, IMgr.FloatBottom(2) - Y);
+    if (ClearAttr == ClearLeft || ClearAttr == ClearAll) d = std::max(d, IMgr.FloatBottom(1) - Y);
+    if (ClearAttr == ClearRight || ClearAttr == ClearAll) d = std::max(d, IMgr.FloatBottom(2) - Y);
     return std::max(d, 0);
 }
 
@@ -101,7 +101,7 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
     StartCurs = Curs;
     SectionHeight = 0;
     FLines.clear();
-    if (Indent == 15)
+    if (Indent == StrayListIndentStep)
         IMgr.SetLevelOne(Y, ListLevel);
     else
         IMgr.SetLevel(Y, ListLevel);
@@ -125,7 +125,7 @@ int TSection::LayOut(TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth,
         MaxWidth = std::max(MaxWidth, FormControls->Control(i)->Width() + Indent);
 
     int y = Y;
-    if (ClearAttr != 0) {
+    if (ClearAttr != ClearNone) {
         const int d = ClearDistance(IMgr, y);
         if (d > 0) {
             LineRec l;
@@ -328,21 +328,19 @@ void TSection::MeasureWidths(TCanvas* Canvas, int& Min, int& Max) {
 void IndentManager::FloatImage(int Y, TFloatingObj* Img) {
     const int w = Img->ImageWidth + Img->HSpace;
     const int bottom = Y + Img->ImageHeight + 2 * Img->VSpace;
-    auto* rec = new IndentRec;
+    auto rec = std::make_unique<IndentRec>();
     rec->YT = Y;
     rec->YB = bottom;
     rec->Lev = 0;
     if (Img->ObjAlign == TFloatingObj::ALeft) {
         Img->Indent = LeftIndent(Y) - LfEdge;
         rec->X = Img->Indent + w;
-        L.Add(rec);
+        L.Add(std::move(rec));
     } else if (Img->ObjAlign == TFloatingObj::ARight) {
         const int r = RightSide(Y) - RtEdge - w;
         rec->X = r;
-        R.Add(rec);
+        R.Add(std::move(rec));
         Img->Indent = RtEdge + r + Img->HSpace;
-    } else {
-        delete rec;
     }
 }
 

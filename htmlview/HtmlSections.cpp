@@ -1,14 +1,14 @@
-// The section base, the column of sections and the document root.
+// The section base, the column of sections and the document root. The
+// document's parts that need the pictures or the forms (animation, hover,
+// the background picture; placing and hiding the controls) are defined
+// beside those types, in HtmlImages.cpp and HtmlForms.cpp.
 #include <algorithm>
 #include <iterator>
 
+#include "gui/draw/ScopedDC.h"
 #include "gui/windows/Controls.h"
 #include "gui/windows/Dialogs.h"
 #include "gui/windows/ExtCtrls.h"
-#include "gui/draw/ScopedDC.h"
-#include "htmlview/GifImage.h"
-#include "htmlview/HtmlBlocks.h"
-#include "htmlview/HtmlImages.h"
 #include "htmlview/HtmlSections.h"
 
 namespace htmlview {
@@ -33,8 +33,8 @@ int TSectionBase::Paint(TCanvas*, const TRect&, IndentManager&, int, int Y) {
 }
 
 std::unique_ptr<TUrlTarget> TSectionBase::LinkAt(TCanvas*, int, int, TObject*&) { return nullptr; }
-bool TSectionBase::ImageAt(int, int, TImageObj*&, int&, int&) { return false; }
-int TSectionBase::CursorAt(TCanvas*, int, int, int&, int&, int&, bool&) { return -1; }
+TImageHit TSectionBase::ImageAt(int, int) { return {}; }
+TCursorHit TSectionBase::CursorAt(TCanvas*, int, int) { return {}; }
 int TSectionBase::SearchText(int, const String&, bool) { return -1; }
 int TSectionBase::SourcePosOf(int) { return -1; }
 int TSectionBase::DocPosOf(int, bool) { return -1; }
@@ -57,8 +57,8 @@ void TCell::AddSection(std::unique_ptr<TSectionBase> Section) {
     if (!Section) return;
     if (auto* s = dynamic_cast<TSection*>(Section.get())) s->Finish();
     Section->ParentSectionList = MasterList;
-    TSectionBase* raw = Section.release();
-    Add(raw);
+    TSectionBase* raw = Section.get();
+    Add(std::move(Section));
     raw->FixHeight();
 }
 
@@ -148,16 +148,15 @@ std::unique_ptr<TUrlTarget> TCell::LinkAt(TCanvas* Canvas, int X, int Y, TObject
     return nullptr;
 }
 
-bool TCell::ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside) {
+TImageHit TCell::ImageAt(int X, int Y) {
     for (int i = 0; i < Count(); ++i)
-        if (Section(i)->ImageAt(X, Y, Img, XInside, YInside)) return true;
-    return false;
+        if (TImageHit hit = Section(i)->ImageAt(X, Y); hit.Image) return hit;
+    return {};
 }
 
-int TCell::CursorAt(TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt, bool& InText) {
-    InText = false;
-    if (TSectionBase* s = SectionAtBand(Y)) return s->CursorAt(Canvas, X, Y, CaretX, CaretY, CaretHt, InText);
-    return -1;
+TCursorHit TCell::CursorAt(TCanvas* Canvas, int X, int Y) {
+    if (TSectionBase* s = SectionAtBand(Y)) return s->CursorAt(Canvas, X, Y);
+    return {};
 }
 
 int TCell::SearchText(int Start, const String& Text, bool MatchCase) {
@@ -264,35 +263,6 @@ void TSectionList::Clear() {
     SelB = SelE = 0;
 }
 
-void TSectionList::SetYOffset(int Y) {
-    if (Y == YOff) return;
-    YOff = Y;
-    HideNeeded = true;
-    for (TFormControlObj* c : FormControlList) c->Placed = false;
-}
-
-void TSectionList::HideControls() {
-    // Hiding the focused control would throw the focus about; while a
-    // control of the page has it, the unplaced ones only move out of sight.
-    bool focusHere = false;
-    for (TFormControlObj* c : FormControlList)
-        if (TWinControl* f = c->FocusControl(); f && f->Focused()) focusHere = true;
-    for (TFormControlObj* c : FormControlList)
-        if (!c->Placed) c->Park(focusHere);
-}
-
-void TSectionList::ControlEntered(TFormControlObj* Ctl) {
-    if (OnControlEnter) OnControlEnter(this, Ctl);
-    // Tabbing must be able to reach every control, so none stays hidden.
-    for (TFormControlObj* c : FormControlList)
-        if (!c->Placed) c->Park(true);
-}
-
-void TSectionList::ControlExited(TFormControlObj*) {
-    for (TFormControlObj* c : FormControlList)
-        if (!c->Placed) c->Park(false);
-}
-
 void TSectionList::ForgetControl(TFormControlObj* Ctl) {
     FormControlList.erase(std::remove(FormControlList.begin(), FormControlList.end(), Ctl), FormControlList.end());
 }
@@ -318,7 +288,7 @@ void TSectionList::SetBackground(TColor Color) {
 
 void TSectionList::HoverReset() {
     if (ActiveLink) ActiveLink->SetHover(false);
-    if (ActiveImage) ActiveImage->SetHover(false);
+    MoveImageHover(ActiveImage, nullptr);
     ActiveLink = nullptr;
     ActiveImage = nullptr;
 }
@@ -342,13 +312,6 @@ void TSectionList::ForgetFont(TFontObj* F) {
     if (ActiveLink == F) ActiveLink = nullptr;
 }
 
-void TSectionList::ForgetImage(TImageObj* Img) {
-    RemoveAnimated(Img);
-    if (ActiveImage == Img) ActiveImage = nullptr;
-    for (int i = MissingImages.Count() - 1; i >= 0; --i)
-        if (MissingImages.GetObject(i) == Img) MissingImages.Delete(i);
-}
-
 void TSectionList::AddAnimated(TImageObj* Img) {
     if (!IsAnimated(Img)) AGifList.push_back(Img);
 }
@@ -363,16 +326,9 @@ bool TSectionList::IsAnimated(const TImageObj* Img) const {
 
 int TSectionList::DoLayout(TCanvas* Canvas, int Y, int Width, int& ScrollWidth, int& Curs) {
     if (Timer) Timer->SetEnabled(false);
-    for (int i = 0; i < htmlFormList.Count(); ++i) {
-        auto* form = static_cast<ThtmlForm*>(htmlFormList.Items(i));
-        for (int k = 0; k < form->ControlCount(); ++k) form->Control(k)->SizeOnCanvas(Canvas);
-    }
+    SizeFormControls(Canvas);
     const int h = TCell::DoLayout(Canvas, Y, Width, ScrollWidth, Curs);
-    for (TImageObj* img : AGifList)
-        if (TGIFImage* g = img->Gif()) {
-            g->SetCurrentFrame(1);
-            g->SetAnimating(true);
-        }
+    RestartAnimations();
     if (!Timer) {
         Timer = std::make_unique<TTimer>(nullptr);
         Timer->SetEnabled(false);
@@ -387,8 +343,7 @@ int TSectionList::DoLayout(TCanvas* Canvas, int Y, int Width, int& ScrollWidth, 
 int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int ClipWidth) {
     VisibleBottom = YOff + ARect.Bottom;
     if (Timer) Timer->SetEnabled(false);
-    for (TImageObj* img : AGifList)
-        if (TGIFImage* g = img->Gif()) g->SetShown(false);
+    MarkAnimationsUnshown();
     int result;
     {
         gui::SelectedPalette pal(Canvas->Handle(), ThePalette());
@@ -400,16 +355,6 @@ int TSectionList::Draw(TCanvas* Canvas, const TRect& ARect, int X, int Y, int Cl
     }
     if (Timer) Timer->SetEnabled(!AGifList.empty());
     return result;
-}
-
-void TSectionList::AnimationTick() {
-    for (TImageObj* img : AGifList) {
-        TGIFImage* g = img->Gif();
-        if (!g || !g->Shown()) continue;
-        g->AnimationStep([this](const TRect& r) {
-            if (PaintPanel) PaintPanel->InvalidateRect(r);
-        });
-    }
 }
 
 std::unique_ptr<TUrlTarget> TSectionList::LinkAt(TCanvas* Canvas, int X, int Y, TObject*& FormControl) {
@@ -425,8 +370,7 @@ std::unique_ptr<TUrlTarget> TSectionList::LinkAt(TCanvas* Canvas, int X, int Y, 
         repaint = true;
     }
     if (ActiveImage != oldImage) {
-        if (oldImage) oldImage->SetHover(false);
-        if (ActiveImage) ActiveImage->SetHover(true);
+        MoveImageHover(oldImage, ActiveImage);
         repaint = true;
     }
     if (repaint && PaintPanel) PaintPanel->Invalidate();
@@ -436,25 +380,6 @@ std::unique_ptr<TUrlTarget> TSectionList::LinkAt(TCanvas* Canvas, int X, int Y, 
 String TSectionList::ExpandImageName(const String& Src) const {
     if (!OnGetImage) return ViewerExpandName ? ViewerExpandName(Src) : Src;
     return OnExpandName ? OnExpandName(Src) : Src;
-}
-
-TBitmap* TSectionList::BackgroundPicture(TBitmap*& Mask) {
-    if (!BitmapLoaded && ShowImages && !BitmapName.empty()) {
-        BitmapLoaded = true;
-        const String name = ExpandImageName(BitmapName);
-        int transp = 0;
-        TFetched f = GetTheBitmap(name, transp);
-        if (f.Pending) {
-            MissingImages.AddObject(ImageKey(BitmapName), this);
-        } else if (auto* bmp = dynamic_cast<TBitmap*>(f.Image)) {
-            BackgroundBitmap = bmp;
-            BackgroundMask = f.Mask;
-            FBackgroundKey = ImageKey(name);
-            OwnedBackground = std::move(f.Owned);
-        }
-    }
-    Mask = BackgroundMask;
-    return BackgroundBitmap;
 }
 
 }  // namespace htmlview

@@ -82,6 +82,9 @@ public:
 // Effective point size: default size times relative size divided by 12.
 int EffectiveSize(int DefaultSize, int RelativeSize);
 
+// A font's place relative to the baseline.
+enum TScript : std::uint8_t { NormalScript = 0, Subscript = 1, Superscript = 2 };
+
 // A font change at a buffer position, with its link and metrics.
 class TFontObj : public gui::TObject {
 public:
@@ -102,7 +105,7 @@ public:
     int tmHeight = 0;
     int Overhang = 0;
     int Descent = 0;
-    std::uint8_t SScript = 0;  // 0 normal, 1 subscript, 2 superscript
+    std::uint8_t SScript = NormalScript;  // a TScript
     TUrlTarget UrlTarget;
     bool Listed = false;  // in the document's link list
 
@@ -113,9 +116,9 @@ private:
     bool FHover = false;
 };
 
-class TFontList : public TFreeList {
+class TFontList : public TFreeList<TFontObj> {
 public:
-    TFontObj* Font(int i) const { return static_cast<TFontObj*>(Items(i)); }
+    TFontObj* Font(int i) const { return Items(i); }
     // The entry in force at the position (the last starting at or before it).
     TFontObj* FontAt(int Pos) const;
     TFontObj* FontAt(int Pos, int& Overhang) const;
@@ -136,6 +139,23 @@ public:
 
 // ---- Sections ---------------------------------------------------------------------------
 
+// The picture under a point and the point inside it; Image is null for none.
+struct TImageHit {
+    TImageObj* Image = nullptr;
+    int XInside = 0;
+    int YInside = 0;
+};
+
+// The document position under a point (-1 for none), where the caret goes
+// for it, and whether the point is over a character rather than beside a line.
+struct TCursorHit {
+    int Pos = -1;
+    int CaretX = 0;
+    int CaretY = 0;
+    int CaretHt = 0;
+    bool InText = false;
+};
+
 class TSectionBase : public gui::TObject {
 public:
     explicit TSectionBase(TSectionList* AParent) : ParentSectionList(AParent) {}
@@ -145,9 +165,8 @@ public:
     virtual int Paint(gui::TCanvas* Canvas, const gui::TRect& ARect, IndentManager& IMgr, int X, int Y);
     // A copy of the link under the point (the caller owns it), or nullptr.
     virtual std::unique_ptr<TUrlTarget> LinkAt(gui::TCanvas* Canvas, int X, int Y, gui::TObject*& FormControl);
-    virtual bool ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside);
-    virtual int CursorAt(gui::TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt,
-                         bool& InText);
+    virtual TImageHit ImageAt(int X, int Y);
+    virtual TCursorHit CursorAt(gui::TCanvas* Canvas, int X, int Y);
     virtual int SearchText(int Start, const String& Text, bool MatchCase);
     virtual int SourcePosOf(int DocPos);
     virtual int DocPosOf(int SourcePos, bool TakePrevious);
@@ -189,12 +208,16 @@ struct IndexObj {
 struct TBuildState {
     bool NoBreak = false;           // inside a no-break run
     gui::TFontStyles Style;         // style flags added to each new font
-    std::uint8_t Shift = 0;         // 0 none, 1 subscript, 2 superscript
+    std::uint8_t Shift = NormalScript;  // a TScript
 };
 
 class TSection : public TSectionBase {
 public:
     enum Align : std::uint8_t { Left = 1, Centre = 2, Right = 3 };
+    // Which floats the section starts below (CLEAR).
+    enum TClear : std::uint8_t { ClearNone = 0, ClearLeft = 1, ClearRight = 2, ClearAll = 3 };
+    // The list a section is an item of.
+    enum TListType : std::uint8_t { NoList = 0, OrderedList = 1, UnorderedList = 2, DefinitionList = 3 };
     TSection(TCell* ACell, std::uint8_t AJustify, const TUrlTarget* AUrl, const TMyFont& AFont, int AListLevel);
     ~TSection() override;
 
@@ -222,9 +245,8 @@ public:
     int LayOut(gui::TCanvas* Canvas, int Y, IndentManager& IMgr, int& MaxWidth, int& Curs) override;
     int Paint(gui::TCanvas* Canvas, const gui::TRect& ARect, IndentManager& IMgr, int X, int Y) override;
     std::unique_ptr<TUrlTarget> LinkAt(gui::TCanvas* Canvas, int X, int Y, gui::TObject*& FormControl) override;
-    bool ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside) override;
-    int CursorAt(gui::TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt,
-                 bool& InText) override;
+    TImageHit ImageAt(int X, int Y) override;
+    TCursorHit CursorAt(gui::TCanvas* Canvas, int X, int Y) override;
     int SearchText(int Start, const String& Text, bool MatchCase) override;
     int SourcePosOf(int DocPos) override;
     int DocPosOf(int SourcePos, bool TakePrevious) override;
@@ -253,11 +275,11 @@ public:
     int Indent = 0;
     int ListNumber = 0;
     TMyFont BaseFont;
-    std::uint8_t ListType = 0;  // 0 none, 1 ordered, 2 unordered, 3 definition
+    std::uint8_t ListType = NoList;  // a TListType
     char ListStyle = '1';        // ordered: 'A', 'a', 'I', 'i' or decimal
     bool PlainItem = false;      // unordered item without a bullet
     std::uint8_t Justify = Left;
-    std::uint8_t ClearAttr = 0;  // 0 none, 1 left, 2 right, 3 all
+    TClear ClearAttr = ClearNone;
     int FirstLineIndent = 0;     // left edge at the top at the last layout
 
 protected:
@@ -279,11 +301,11 @@ private:
 
 // ---- Cells and the document ----------------------------------------------------------------
 
-class TCell : public TFreeList {
+class TCell : public TFreeList<TSectionBase> {
 public:
     explicit TCell(TSectionList* AMaster);
     ~TCell() override;
-    TSectionBase* Section(int i) const { return static_cast<TSectionBase*>(Items(i)); }
+    TSectionBase* Section(int i) const { return Items(i); }
     // Appends (finishing a text section) and attaches the section.
     void AddSection(std::unique_ptr<TSectionBase> Section);
     void RefreshFonts();
@@ -293,8 +315,8 @@ public:
     virtual int Draw(gui::TCanvas* Canvas, const gui::TRect& ARect, int X, int Y, int ClipWidth);
     virtual std::unique_ptr<TUrlTarget> LinkAt(gui::TCanvas* Canvas, int X, int Y, gui::TObject*& FormControl);
 
-    bool ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside);
-    int CursorAt(gui::TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt, bool& InText);
+    TImageHit ImageAt(int X, int Y);
+    TCursorHit CursorAt(gui::TCanvas* Canvas, int X, int Y);
     int SearchText(int Start, const String& Text, bool MatchCase);
     int SourcePosOf(int DocPos);
     int DocPosOf(int SourcePos, bool TakePrevious);
@@ -368,6 +390,9 @@ public:
     const std::vector<TImageObj*>& AnimatedImages() const { return AGifList; }
     gui::TTimer* AnimationTimer() const { return Timer.get(); }
     // Builder hooks.
+    // Takes a form the builder opened; it becomes the current form, which
+    // new controls join. Returns it.
+    ThtmlForm* AddForm(std::unique_ptr<ThtmlForm> Form);
     void AddLinkFont(TFontObj* F) {
         LinkList.push_back(F);
         F->Listed = true;
@@ -399,7 +424,7 @@ public:
     TGetImageEvent OnGetImage;
     TExpandNameEvent OnExpandName;  // the request side's name expansion
     TExpandNameEvent ViewerExpandName;  // the viewer's own (no request callback)
-    TFreeList MapList;  // TMapItem
+    TFreeList<TMapItem> MapList;
     gui::TStringList MissingImages;  // source names, objects the waiting images
     std::vector<TFontObj*> LinkList;
     TFontObj* ActiveLink = nullptr;
@@ -407,8 +432,8 @@ public:
     bool LinksActive = false;
     bool ShowCaret = false;
     TBuildState Build;
-    // Forms (owned) and all their controls in document order.
-    TFreeList htmlFormList;
+    // Forms (owned; the builder adds them) and all their controls in document order.
+    TFreeList<ThtmlForm> htmlFormList;
     std::vector<TFormControlObj*> FormControlList;
     ThtmlForm* CurrentForm = nullptr;  // the builder's: new controls join it
     bool HideNeeded = false;
@@ -425,6 +450,11 @@ public:
     std::function<int()> OnViewHeight;
 
 private:
+    // Defined beside the types they use (HtmlForms.cpp, HtmlImages.cpp).
+    void SizeFormControls(gui::TCanvas* Canvas);
+    void RestartAnimations();      // the first frame, animating
+    void MarkAnimationsUnshown();  // until painting shows them again
+    static void MoveImageHover(TImageObj* From, TImageObj* To);
     std::vector<TImageObj*> AGifList;
     std::unique_ptr<gui::TTimer> Timer;
     String FBackgroundKey;

@@ -30,13 +30,58 @@ using gui::String;
 
 // ---- Lists ------------------------------------------------------------------------
 
-// A pointer list that owns its items (TObject descendants) and frees them.
-class TFreeList : public gui::TList {
+// Throws the platform's list error, "List index out of bounds (N)".
+[[noreturn]] void ListIndexError(int Index);
+
+// An owning list of T (TObject descendants): it frees its items when they
+// are deleted, cleared or the list goes. An entry may be empty (nullptr).
+// Each entry carries the deleter made where it was added, so a list of a type
+// only declared where the list's owner is destroyed can still be destroyed.
+template <class T>
+class TFreeList : public gui::TObject {
 public:
-    ~TFreeList() override;
-    void Clear() override;
-    void Delete(int Index) override;
-    gui::TObject* Object(int Index) const { return static_cast<gui::TObject*>(Items(Index)); }
+    TFreeList() = default;
+    TFreeList(const TFreeList&) = delete;
+    TFreeList& operator=(const TFreeList&) = delete;
+    ~TFreeList() override { TFreeList::Clear(); }
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    T* Items(int Index) const {
+        CheckIndex(Index);
+        return FItems[static_cast<std::size_t>(Index)].get();
+    }
+    int Add(std::unique_ptr<T> Item) {
+        FItems.push_back(Own(std::move(Item)));
+        return Count() - 1;
+    }
+    // Index may be Count() (appends).
+    void Insert(int Index, std::unique_ptr<T> Item) {
+        if (Index != Count()) CheckIndex(Index);
+        FItems.insert(FItems.begin() + Index, Own(std::move(Item)));
+    }
+    // Detaches every item first, then frees them in order: an item's
+    // destructor must not see itself still listed.
+    virtual void Clear() {
+        std::vector<Owned> items;
+        items.swap(FItems);
+        for (Owned& item : items) item.reset();
+    }
+    virtual void Delete(int Index) {
+        CheckIndex(Index);
+        Owned item = std::move(FItems[static_cast<std::size_t>(Index)]);
+        FItems.erase(FItems.begin() + Index);
+        item.reset();
+    }
+
+private:
+    using Owned = std::unique_ptr<T, void (*)(T*)>;
+    static Owned Own(std::unique_ptr<T> Item) {
+        return Owned(Item.release(), [](T* p) { delete p; });
+    }
+    void CheckIndex(int Index) const {
+        if (Index < 0 || Index >= Count()) ListIndexError(Index);
+    }
+    std::vector<Owned> FItems;
 };
 
 // Text with one source position per character.
@@ -67,13 +112,13 @@ public:
     String Name;
 };
 
-class TAttributeList : public TFreeList {
+class TAttributeList : public TFreeList<TAttribute> {
 public:
-    TAttribute* Attr(int Index) const { return static_cast<TAttribute*>(Items(Index)); }
+    TAttribute* Attr(int Index) const { return Items(Index); }
     // The first attribute with that symbol.
     bool Find(std::uint8_t Sym, TAttribute*& T) const;
     void AddAttribute(std::uint8_t Sym, std::int32_t Value, const String& Name) {
-        Add(new TAttribute(Sym, Value, Name));
+        Add(std::make_unique<TAttribute>(Sym, Value, Name));
     }
 };
 
@@ -144,8 +189,12 @@ public:
 
 // ---- Indents ------------------------------------------------------------------------
 
-// Pixels of indent per list level (15 while a stray list item is built).
+// Pixels of indent per list level (StrayListIndentStep while a stray list
+// item is built).
 extern int ListIndentStep;
+// The step of a list item outside any list; a section indented by it opens
+// its level alone (IndentManagerBasic::SetLevelOne).
+constexpr int StrayListIndentStep = 15;
 
 class IndentRec : public gui::TObject {
 public:
@@ -169,13 +218,13 @@ public:
     int DeeperBottom() const;
     void SetLevel(int Y, int Level);
     void SetLevelOne(int Y, int Level);
-    IndentRec* LeftRec(int i) const { return static_cast<IndentRec*>(L.Items(i)); }
-    IndentRec* RightRec(int i) const { return static_cast<IndentRec*>(R.Items(i)); }
+    IndentRec* LeftRec(int i) const { return L.Items(i); }
+    IndentRec* RightRec(int i) const { return R.Items(i); }
 
     int Width = 0;
     // Records are only appended (or all cleared): the tracker below relies on it.
-    TFreeList L;
-    TFreeList R;
+    TFreeList<IndentRec> L;
+    TFreeList<IndentRec> R;
     int CurrentLevel = 0;
     int LfEdge = 0;
     int RtEdge = 0;

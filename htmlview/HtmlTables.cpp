@@ -91,7 +91,7 @@ TCellList::TCellList(const TAttributeList& Attrs, const TTableSymbols& Sy) {
     }
 }
 
-void TCellList::AddCell(std::unique_ptr<TCellObj> C) { Add(C.release()); }
+void TCellList::AddCell(std::unique_ptr<TCellObj> C) { Add(std::move(C)); }
 
 // ---- ThtmlTable: building ---------------------------------------------------------------------
 
@@ -157,7 +157,7 @@ ThtmlTable::ThtmlTable(TCell* AOwner, int AListLevel, TSectionList* ADoc, std::u
 ThtmlTable::~ThtmlTable() = default;
 
 void ThtmlTable::AddRow(std::unique_ptr<TCellList> Row) {
-    if (Row) Rows.Add(Row.release());
+    if (Row) Rows.Add(std::move(Row));
 }
 
 // ---- Grid normalisation --------------------------------------------------------------------
@@ -202,7 +202,7 @@ void ThtmlTable::Initialize() {
                 cell->Cell->BkColor = BkColor;
             }
             for (int k = 1; k < cell->ColSpan; ++k)
-                row->Insert(c + 1, cell->RowSpan < 2 ? nullptr : TCellObj::Placeholder(Doc, cell->RowSpan).release());
+                row->Insert(c + 1, cell->RowSpan < 2 ? nullptr : TCellObj::Placeholder(Doc, cell->RowSpan));
         }
         ColCount = std::max(ColCount, row->Count());
     }
@@ -219,7 +219,7 @@ void ThtmlTable::Initialize() {
                 TCellList* below = Row(r + k);
                 // A shorter row is padded so the placeholder keeps its column.
                 while (below->Count() < c) below->Add(nullptr);
-                below->Insert(c, TCellObj::Placeholder(Doc, 0).release());
+                below->Insert(c, TCellObj::Placeholder(Doc, 0));
                 if (below->Count() > MaxCols) {
                     tooMany();
                     return;
@@ -260,10 +260,10 @@ void ThtmlTable::CellMinMax(TCanvas* Canvas, TCellObj* C, int& Mn, int& Mx) {
 
 namespace {
 
-int MaxColSpan(const TFreeList& Rows) {
+int MaxColSpan(const TFreeList<TCellList>& Rows) {
     int s = 1;
     for (int r = 0; r < Rows.Count(); ++r) {
-        auto* row = static_cast<TCellList*>(Rows.Items(r));
+        TCellList* row = Rows.Items(r);
         for (int c = 0; c < row->Count(); ++c)
             if (TCellObj* cell = row->CellObj(c)) s = std::max(s, cell->ColSpan);
     }

@@ -128,15 +128,14 @@ std::unique_ptr<TUrlTarget> ThtmlTable::LinkAt(TCanvas* Canvas, int X, int Y, TO
     return nullptr;
 }
 
-bool ThtmlTable::ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside) {
-    if (TCell* cell = CellAtPoint(X, Y)) return cell->ImageAt(X, Y, Img, XInside, YInside);
-    return false;
+TImageHit ThtmlTable::ImageAt(int X, int Y) {
+    if (TCell* cell = CellAtPoint(X, Y)) return cell->ImageAt(X, Y);
+    return {};
 }
 
-int ThtmlTable::CursorAt(TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt, bool& InText) {
-    InText = false;
-    if (TCell* cell = CellAtPoint(X, Y)) return cell->CursorAt(Canvas, X, Y, CaretX, CaretY, CaretHt, InText);
-    return -1;
+TCursorHit ThtmlTable::CursorAt(TCanvas* Canvas, int X, int Y) {
+    if (TCell* cell = CellAtPoint(X, Y)) return cell->CursorAt(Canvas, X, Y);
+    return {};
 }
 
 // ---- Delegation to the cells ---------------------------------------------------------------

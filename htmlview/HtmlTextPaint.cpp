@@ -31,7 +31,7 @@ const char* const Roman[20] = {"i",   "ii",   "iii",   "iv",  "v",  "vi",  "vii"
 }  // namespace
 
 String TSection::OrderedMarker() const {
-    if (ListType != 1) return String();
+    if (ListType != OrderedList) return String();
     const int n = ListNumber;
     String s;
     if ((ListStyle == 'A' || ListStyle == 'a') && n >= 1) {
@@ -51,7 +51,7 @@ void TSection::DrawMarker(TCanvas* Canvas, const LineRec& L, int Baseline) {
     TSectionList* doc = ParentSectionList;
     const int left = FirstLineIndent + (L.DrawXX - L.LineLeftX);
     HDC dc = Canvas->Handle();
-    if (ListType == 1) {
+    if (ListType == OrderedList) {
         const String text = OrderedMarker();
         gui::SelectedObject sel(dc, BaseFont.Handle());
         SIZE sz{};
@@ -59,7 +59,7 @@ void TSection::DrawMarker(TCanvas* Canvas, const LineRec& L, int Baseline) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ColorToRef(BaseFont.Color()));
         TextOutA(dc, left - sz.cx - 5, Baseline, text.c_str(), static_cast<int>(text.size()));
-    } else if (ListType == 2 && !PlainItem) {
+    } else if (ListType == UnorderedList && !PlainItem) {
         const TColor textColor = doc ? doc->FontColor : clBlack;
         const TColor bg = doc ? doc->Background : clWhite;
         const int cx = left - 8;
@@ -113,7 +113,7 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
         markerDone = true;
         if (l.Top - scroll >= ARect.Bottom || l.Top - scroll + std::max(l.DrawHeight, l.Band()) <= ARect.Top)
             continue;
-        if (firstLine && (ListType == 1 || ListType == 2)) {
+        if (firstLine && (ListType == OrderedList || ListType == UnorderedList)) {
             gui::SavedCanvasDC saved(*Canvas);
             SetTextAlign(saved.DC(), BaselineAlign);
             DrawMarker(Canvas, l, baseline);
@@ -168,8 +168,8 @@ int TSection::Paint(TCanvas* Canvas, const TRect& ARect, IndentManager&, int X, 
             String text = Buff.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(run));
             std::replace(text.begin(), text.end(), chars::NoBreakSpace, ' ');
             int shift = 0;
-            if (f->SScript == 1) shift = f->Descent / 2 + 1;
-            if (f->SScript == 2) shift = -(f->FontHeight / 3);
+            if (f->SScript == Subscript) shift = f->Descent / 2 + 1;
+            if (f->SScript == Superscript) shift = -(f->FontHeight / 3);
             int width = 0;
             {
                 gui::SavedCanvasDC saved(*Canvas);
@@ -246,13 +246,14 @@ int TSection::FitLine(TCanvas* Canvas, const LineRec& L, int W, int& Used) {
     return i - L.Start;
 }
 
-bool TSection::ImageAt(int X, int Y, TImageObj*& Img, int& XInside, int& YInside) {
+TImageHit TSection::ImageAt(int X, int Y) {
+    TImageHit hit;
     for (int i = 0; i < Images->Count(); ++i)
-        if (Images->Image(i)->HitTest(X, Y, XInside, YInside)) {
-            Img = Images->Image(i);
-            return true;
+        if (Images->Image(i)->HitTest(X, Y, hit.XInside, hit.YInside)) {
+            hit.Image = Images->Image(i);
+            return hit;
         }
-    return false;
+    return {};
 }
 
 std::unique_ptr<TUrlTarget> TSection::LinkAt(TCanvas* Canvas, int X, int Y, TObject*& FormControl) {
@@ -273,7 +274,7 @@ std::unique_ptr<TUrlTarget> TSection::LinkAt(TCanvas* Canvas, int X, int Y, TObj
         TFontObj* f = Fonts.FontAt(img->Pos);
         if (img->UseMap && doc) {
             for (int m = 0; m < doc->MapList.Count(); ++m) {
-                auto* map = static_cast<TMapItem*>(doc->MapList.Items(m));
+                TMapItem* map = doc->MapList.Items(m);
                 if (map->MapName == img->MapName) return map->GetURL(xi, yi);
             }
         }
@@ -304,29 +305,31 @@ std::unique_ptr<TUrlTarget> TSection::LinkAt(TCanvas* Canvas, int X, int Y, TObj
     return std::make_unique<TUrlTarget>(f->UrlTarget.Url, f->UrlTarget.Target);
 }
 
-int TSection::CursorAt(TCanvas* Canvas, int X, int Y, int& CaretX, int& CaretY, int& CaretHt, bool& InText) {
-    InText = false;
+TCursorHit TSection::CursorAt(TCanvas* Canvas, int X, int Y) {
+    TCursorHit hit;
     const LineRec* l = LineAtY(Y);
-    if (!l) return -1;
-    CaretHt = l->LineHt;
-    CaretY = l->Top + l->SpaceBefore;
+    if (!l) return hit;
+    hit.CaretHt = l->LineHt;
+    hit.CaretY = l->Top + l->SpaceBefore;
     if (X < l->DrawXX) {
-        CaretX = l->DrawXX;
-        return StartCurs + l->Start;
+        hit.CaretX = l->DrawXX;
+        hit.Pos = StartCurs + l->Start;
+        return hit;
     }
     int used = 0;
     int n = FitLine(Canvas, *l, X - l->DrawXX, used);
-    CaretX = l->DrawXX + used;
+    hit.CaretX = l->DrawXX + used;
     if (n < l->Ln) {
-        InText = true;
+        hit.InText = true;
         const int next = TextWidth(Canvas, l->Start + n, 1, false);
         if (used + next / 2 <= X - l->DrawXX) {
             ++n;
-            CaretX += next;
+            hit.CaretX += next;
         }
     }
-    if (n >= l->Ln) InText = false;
-    return StartCurs + l->Start + n;
+    if (n >= l->Ln) hit.InText = false;
+    hit.Pos = StartCurs + l->Start + n;
+    return hit;
 }
 
 bool TSection::CaretPointOf(TCanvas* Canvas, int DocPos, int& X, int& Y) {

@@ -54,10 +54,11 @@ TSection::TSection(TCell* ACell, std::uint8_t AJustify, const TUrlTarget* AUrl, 
     font.Assign(const_cast<TMyFont*>(&AFont));
     if (ParentSectionList) {
         font.SetStyle(font.Style() + ParentSectionList->Build.Style);
-        ParentSectionList->Build.Shift = 0;
+        ParentSectionList->Build.Shift = NormalScript;
     }
-    auto* f = new TFontObj(this, font, 0);
-    Fonts.Add(f);
+    auto owned = std::make_unique<TFontObj>(this, font, 0);
+    TFontObj* f = owned.get();
+    Fonts.Add(std::move(owned));
     if (AUrl && !AUrl->Url.empty()) {
         f->UrlTarget.Url = AUrl->Url;
         f->UrlTarget.Target = AUrl->Target;
@@ -158,10 +159,11 @@ void TSection::ChangeFont(const TMyFont& AFont) {
         f = last;
         f->TheFont.Assign(&font);
     } else {
-        f = new TFontObj(this, font, Len);
+        auto added = std::make_unique<TFontObj>(this, font, Len);
+        f = added.get();
         f->UrlTarget.Url = last->UrlTarget.Url;
         f->UrlTarget.Target = last->UrlTarget.Target;
-        Fonts.Add(f);
+        Fonts.Add(std::move(added));
         if (f->HasLink() && ParentSectionList) ParentSectionList->AddLinkFont(f);
     }
     if (ParentSectionList) f->SScript = ParentSectionList->Build.Shift;
@@ -180,8 +182,9 @@ void TSection::ChangeFontAndLink(bool IsHref, const TMyFont& AFont, const TUrlTa
 }
 
 TImageObj* TSection::AddImage(const TAttributeList& Attrs, int SourcePos) {
-    auto* img = new TImageObj(ParentSectionList, Cell, Len, Attrs);
-    Images->Add(img);
+    auto added = std::make_unique<TImageObj>(ParentSectionList, Cell, Len, Attrs);
+    TImageObj* img = added.get();
+    Images->Add(std::move(added));
     const bool noBreak = ParentSectionList && ParentSectionList->Build.NoBreak;
     Buff += noBreak ? chars::NoBreakImage : chars::Image;
     SIndexList.push_back(SourcePos);
@@ -244,7 +247,7 @@ TFormControlObj* TSection::AddFormControl(TFormTag Tag, const TAttributeList& At
 void TSection::SetClear(const String& Value) {
     String v = Value.substr(0, 15);
     for (char& c : v) c = static_cast<char>(AnsiUpper(static_cast<unsigned char>(c)));
-    ClearAttr = v == "LEFT" ? 1 : v == "RIGHT" ? 2 : 3;
+    ClearAttr = v == "LEFT" ? ClearLeft : v == "RIGHT" ? ClearRight : ClearAll;
 }
 
 std::uint8_t TSection::MakeNonEmpty() {

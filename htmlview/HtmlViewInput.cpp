@@ -28,9 +28,7 @@ bool IsWordChar(char c) {
 }  // namespace
 
 int THtmlView::CharIndexAt(int X, int Y) {
-    int cx = 0, cy = 0, ch = 0;
-    bool inText = false;
-    return FSectionList->CursorAt(MeasureCanvas(), X, Y + FSectionList->YOff, cx, cy, ch, inText);
+    return FSectionList->CursorAt(MeasureCanvas(), X, Y + FSectionList->YOff).Pos;
 }
 
 String THtmlView::WordAt(int Index, int& Start, int& End) {
@@ -117,15 +115,12 @@ void THtmlView::PanelMouseMove(TShiftState Shift, int X, int Y) {
     const int docY = Y + FSectionList->YOff;
     auto link = FSectionList->LinkAt(MeasureCanvas(), X, docY, formControl);
     TCursor cursor = link ? kLinkCursor : crArrow;
-    TImageObj* img = nullptr;
-    int ix = 0, iy = 0;
-    if ((OnImageClick || OnImageOver) && FSectionList->ImageAt(X, docY, img, ix, iy)) {
-        if (OnImageOver) OnImageOver(this, img, Shift, ix, iy);
+    TImageHit img;
+    if ((OnImageClick || OnImageOver) && (img = FSectionList->ImageAt(X, docY)).Image) {
+        if (OnImageOver) OnImageOver(this, img.Image, Shift, img.XInside, img.YInside);
     } else if (!link) {
-        int cx = 0, cy = 0, ch = 0;
-        bool inText = false;
-        FSectionList->CursorAt(MeasureCanvas(), X, docY, cx, cy, ch, inText);
-        if (inText) cursor = Cursor() == crIBeam ? kTextCursor : Cursor();
+        if (FSectionList->CursorAt(MeasureCanvas(), X, docY).InText)
+            cursor = Cursor() == crIBeam ? kTextCursor : Cursor();
     }
     FPaintPanel->SetCursor(cursor);
     FTimer->SetEnabled(link != nullptr || FSectionList->ActiveLink != nullptr);
@@ -177,7 +172,11 @@ void THtmlView::PanelMouseUp(TMouseButton Button, TShiftState Shift, int X, int 
         if (OnRightClick) {
             auto params = std::make_unique<TRightClickParameters>();
             const int docY = Y + FSectionList->YOff;
-            FSectionList->ImageAt(X, docY, params->Image, params->ImageX, params->ImageY);
+            if (TImageHit img = FSectionList->ImageAt(X, docY); img.Image) {
+                params->Image = img.Image;
+                params->ImageX = img.XInside;
+                params->ImageY = img.YInside;
+            }
             TObject* fc = nullptr;
             if (auto link = FSectionList->LinkAt(MeasureCanvas(), X, docY, fc)) {
                 params->URL = link->Url;
@@ -190,12 +189,9 @@ void THtmlView::PanelMouseUp(TMouseButton Button, TShiftState Shift, int X, int 
         return;
     }
     if (Button != mbLeft) return;
-    {
-        TImageObj* img = nullptr;
-        int ix = 0, iy = 0;
-        if (OnImageClick && FSectionList->ImageAt(X, Y + FSectionList->YOff, img, ix, iy))
-            OnImageClick(this, img, Button, Shift, ix, iy);
-    }
+    if (OnImageClick)
+        if (TImageHit img = FSectionList->ImageAt(X, Y + FSectionList->YOff); img.Image)
+            OnImageClick(this, img.Image, Button, Shift, img.XInside, img.YInside);
     const bool wasDown = FLeftButtonDown;
     FLeftButtonDown = false;
     FHiLiting = false;

@@ -18,22 +18,8 @@ using namespace gui;
 
 // ---- Lists ------------------------------------------------------------------------
 
-TFreeList::~TFreeList() {
-    TFreeList::Clear();
-}
-
-void TFreeList::Clear() {
-    // Detach first: an item's destructor must not see itself still listed.
-    std::vector<void*> items;
-    items.swap(FItems);
-    for (void* p : items) delete static_cast<TObject*>(p);
-}
-
-void TFreeList::Delete(int Index) {
-    CheckIndex(Index);
-    auto* obj = static_cast<TObject*>(FItems[static_cast<std::size_t>(Index)]);
-    TList::Delete(Index);
-    delete obj;
+void ListIndexError(int Index) {
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
 TokenObj::TokenObj() {
@@ -186,16 +172,12 @@ namespace {
 // tracking them. Longer lists go through the tracker.
 constexpr int kShortList = 8;
 
-const IndentRec* Rec(const TFreeList& List, int i) {
-    return static_cast<const IndentRec*>(List.Items(i));
-}
-
 // The largest left indent (or smallest right offset) in force at Y, 0 for none,
 // from every record of the list.
-int ScanEdge(const TFreeList& List, int Y, bool Left) {
+int ScanEdge(const TFreeList<IndentRec>& List, int Y, bool Left) {
     int x = 0;
     for (int i = 0; i < List.Count(); ++i) {
-        const IndentRec* r = Rec(List, i);
+        const IndentRec* r = List.Items(i);
         if (Y >= r->YT && Y < r->YB) x = Left ? std::max(x, r->X) : std::min(x, r->X);
     }
     return x;
@@ -204,20 +186,20 @@ int ScanEdge(const TFreeList& List, int Y, bool Left) {
 }  // namespace
 
 IndentManagerBasic::TTracker* IndentManagerBasic::Synced(bool Left) const {
-    const TFreeList& list = Left ? L : R;
+    const TFreeList<IndentRec>& list = Left ? L : R;
     if (!FTrack) {
         if (list.Count() == 0) return nullptr;
         FTrack = std::make_unique<TTrackers>();
     }
     TTracker& t = Left ? FTrack->Left : FTrack->Right;
     if (list.Count() < t.Seen) t = TTracker{};  // cleared behind our back
-    for (int i = t.Seen; i < list.Count(); ++i) t.Live.push_back(static_cast<IndentRec*>(list.Items(i)));
+    for (int i = t.Seen; i < list.Count(); ++i) t.Live.push_back(list.Items(i));
     t.Seen = list.Count();
     return &t;
 }
 
 int IndentManagerBasic::Edge(bool Left, int Y) const {
-    const TFreeList& list = Left ? L : R;
+    const TFreeList<IndentRec>& list = Left ? L : R;
     TTracker* t = Synced(Left);
     if (Y < t->RetiredBottom) return ScanEdge(list, Y, Left);
     // Retiring at Y keeps RetiredBottom <= Y, so later queries at or below Y stay on the short path.
@@ -246,27 +228,24 @@ int IndentManagerBasic::RightSide(int Y) const {
 }
 
 void IndentManagerBasic::UpdateTable(int Y, int IW, int IH, int Side) {
-    auto* rec = new IndentRec;
-    if (Side == 1) {
+    if (Side != 1 && Side != 3) return;
+    auto rec = std::make_unique<IndentRec>();
+    if (Side == 1)
         rec->X = LeftIndent(Y) + IW - LfEdge;
-    } else if (Side == 3) {
+    else
         rec->X = RightSide(Y) - RtEdge - IW;
-    } else {
-        delete rec;
-        return;
-    }
     rec->YT = Y;
     rec->YB = Y + IH;
     rec->Lev = 0;
-    (Side == 1 ? L : R).Add(rec);
+    (Side == 1 ? L : R).Add(std::move(rec));
 }
 
 int IndentManagerBasic::LowestFloat(bool Left) const {
-    const TFreeList& list = Left ? L : R;
+    const TFreeList<IndentRec>& list = Left ? L : R;
     int b = INT_MIN;
     if (list.Count() <= kShortList) {
         for (int i = 0; i < list.Count(); ++i)
-            if (Rec(list, i)->Lev == 0) b = std::max(b, Rec(list, i)->YB);
+            if (list.Items(i)->Lev == 0) b = std::max(b, list.Items(i)->YB);
         return b;
     }
     const TTracker* t = Synced(Left);
@@ -320,12 +299,12 @@ int IndentManagerBasic::DeeperBottom() const {
 }
 
 void IndentManagerBasic::AddLevelRecord(int Y, int Level, int Step) {
-    auto* rec = new IndentRec;
+    auto rec = std::make_unique<IndentRec>();
     rec->X = LeftIndent(Y) + Step - LfEdge;
     rec->YT = Y;
     rec->YB = 9999999;
     rec->Lev = Level;
-    L.Add(rec);
+    L.Add(std::move(rec));
 }
 
 void IndentManagerBasic::EndLevelsAbove(int Y, int Level) {
@@ -354,7 +333,7 @@ void IndentManagerBasic::SetLevel(int Y, int Level) {
 
 void IndentManagerBasic::SetLevelOne(int Y, int Level) {
     if (Level == CurrentLevel + 1)
-        AddLevelRecord(Y, Level, 15);
+        AddLevelRecord(Y, Level, StrayListIndentStep);
     else if (Level == CurrentLevel - 1)
         EndLevelsAbove(Y, Level);
     CurrentLevel = Level;

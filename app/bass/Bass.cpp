@@ -54,6 +54,7 @@ struct Snapshot {
     std::uint16_t row = 0;
     std::uint8_t left = 0;
     std::uint8_t right = 0;
+    double seconds = 0;  // the decoder's playing time at the chunk's start
 };
 
 // Fixed ring of the latest snapshots, oldest first; allocated once, so the
@@ -96,6 +97,7 @@ struct Music {
     // will stand once the pending move is carried out.
     std::uint16_t order = 0;
     std::uint16_t row = 0;
+    double time = 0;  // the decoder's playing time, in seconds
     History history;
     // Carried out by the mixer before it renders this module again; a later
     // move replaces an earlier one, both being absolute.
@@ -106,12 +108,14 @@ struct Music {
     std::uint16_t startRow = 0;
     std::vector<int> seekOrder;    // per order: the order a seek lands on, or -1
     std::vector<int> seekRows;     // per order: the rows of the order landed on
+    std::vector<double> orderStart; // per order: the playing time where a seek to it lands
     std::optional<double> seconds; // playing time; none when the decoder failed
 
     openmpt::module& mod() { return *loaded.module; }
     void readDecoderPosition() {
         order = static_cast<std::uint16_t>(std::clamp(mod().get_current_order(), 0, 0xFFFF));
         row = static_cast<std::uint16_t>(std::clamp(mod().get_current_row(), 0, 0xFFFF));
+        time = mod().get_position_seconds();
     }
 };
 
@@ -203,6 +207,7 @@ void renderChunk(Engine& e, Music& m, DWORD frames, std::int16_t* buf) {
     s.frame = e.mixed;
     s.order = m.order;
     s.row = m.row;
+    s.seconds = m.time;
     std::size_t got = 0;
     try {
         got = m.mod().read_interleaved_stereo(static_cast<std::int32_t>(e.freq), frames, buf);
@@ -232,6 +237,8 @@ void renderChunk(Engine& e, Music& m, DWORD frames, std::int16_t* buf) {
         if (m.history.size() > 0) {
             m.order = m.history.at(m.history.size() - 1).order;
             m.row = m.history.at(m.history.size() - 1).row;
+            const Snapshot& last = m.history.at(m.history.size() - 1);
+            m.time = last.seconds + static_cast<double>(last.frames) / e.freq;
         }
     }
 }
@@ -344,6 +351,21 @@ DWORD positionLocked(const Engine& e, const Music& m) {
     // Nothing rendered yet, or all of it still ahead of the listener.
     if (hist.size() > 0) return pack(hist.at(0).order, hist.at(0).row);
     return pack(m.order, m.row);
+}
+
+// The playing time the listener hears now, by the same lookup as the position.
+double secondsLocked(const Engine& e, const Music& m) {
+    const std::int64_t h = heardLocked(e);
+    const History& hist = m.history;
+    for (std::size_t i = hist.size(); i-- > 0;) {
+        const Snapshot& s = hist.at(i);
+        if (s.frame > h) continue;
+        if (h < s.frame + s.frames) return s.seconds + static_cast<double>(h - s.frame) / e.freq;
+        if (i + 1 < hist.size()) return hist.at(i + 1).seconds;
+        return m.time;
+    }
+    if (hist.size() > 0) return hist.at(0).seconds;
+    return m.time;
 }
 
 DWORD levelLocked(const Engine& e, const Music& m) {
@@ -521,6 +543,24 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD length, DW
     } catch (...) {
         return fail(BASS_ERROR_FILEFORM);
     }
+    // Where each order starts in time, for seeks given as a time. The decoder
+    // is not playing yet, so it may be moved here; it goes back to its
+    // beginning afterwards. Orders it cannot place are not seek targets.
+    const std::size_t orders = music->seekOrder.size();
+    music->orderStart.assign(orders, -1.0);
+    for (std::size_t o = 0; o < orders; ++o) {
+        try {
+            if (music->seekOrder[o] == static_cast<int>(o))
+                music->orderStart[o] = music->mod().set_position_order_row(static_cast<std::int32_t>(o), 0);
+        } catch (...) {
+        }
+    }
+    try {
+        music->mod().set_position_seconds(0.0);
+        music->readDecoderPosition();
+    } catch (...) {
+        return fail(BASS_ERROR_FILEFORM);
+    }
     try {
         music->seconds = music->mod().get_duration_seconds();
     } catch (...) {
@@ -574,6 +614,7 @@ BOOL BASS_MusicPlay(HMUSIC handle) {
     m->pending = Move{true, 0, 0};
     m->order = m->startOrder;
     m->row = m->startRow;
+    m->time = 0;
     m->ended = false;
     m->state = State::Playing;
     return succeed();
@@ -620,6 +661,7 @@ BOOL BASS_ChannelSetPosition(DWORD handle, DWORD pos) {
     m->pending = Move{false, target, row};
     m->order = static_cast<std::uint16_t>(target);
     m->row = static_cast<std::uint16_t>(row);
+    m->time = std::max(m->orderStart[static_cast<std::size_t>(target)], 0.0);
     if (m->ended) {
         // Hold it at the new place, so that a resume plays on from there.
         m->ended = false;
@@ -656,6 +698,56 @@ DWORD BASS_ChannelIsActive(DWORD handle) {
 }
 
 namespace bass {
+
+double ChannelGetSeconds(DWORD handle) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    const Music* m = findLocked(e, handle);
+    if (m == nullptr) {
+        fail(BASS_ERROR_HANDLE);
+        return -1.0;
+    }
+    lastError = BASS_OK;
+    return std::max(secondsLocked(e, *m), 0.0);
+}
+
+DWORD MusicOrderAt(HMUSIC handle, double seconds) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    const Music* m = findLocked(e, handle);
+    if (m == nullptr) return failValue(BASS_ERROR_HANDLE);
+    if (!(seconds >= 0)) return failValue(BASS_ERROR_ILLPARAM);
+    // The order holding the time is the one that starts last at or before it
+    // (a song that jumps back plays some orders later than their place).
+    DWORD best = BASS_FAIL;
+    double bestStart = -1;
+    for (std::size_t o = 0; o < m->orderStart.size(); ++o) {
+        const double start = m->orderStart[o];
+        if (start >= 0 && start <= seconds && start > bestStart) {
+            best = static_cast<DWORD>(o);
+            bestStart = start;
+        }
+    }
+    if (best == BASS_FAIL) return failValue(BASS_ERROR_POSITION);
+    lastError = BASS_OK;
+    return best;
+}
+
+double MusicOrderSeconds(HMUSIC handle, DWORD order) {
+    Engine& e = engine();
+    std::lock_guard<std::mutex> lock(e.state);
+    const Music* m = findLocked(e, handle);
+    if (m == nullptr) {
+        fail(BASS_ERROR_HANDLE);
+        return -1.0;
+    }
+    if (order >= m->seekOrder.size() || m->seekOrder[order] < 0) {
+        fail(BASS_ERROR_POSITION);
+        return -1.0;
+    }
+    lastError = BASS_OK;
+    return m->orderStart[static_cast<std::size_t>(m->seekOrder[order])];
+}
 
 namespace detail {
 

@@ -93,6 +93,16 @@ DWORD BASS_ChannelIsActive(DWORD handle);
 
 namespace bass {
 
+// Playing time, in seconds, for the desktop's media controls, which count in
+// time rather than in orders. The playing time of what is being heard now
+// (it holds while the channel is paused); -1 on failure.
+double ChannelGetSeconds(DWORD handle);
+// The order holding a playing time: the one that starts last at or before
+// it. BASS_FAIL on failure.
+DWORD MusicOrderAt(HMUSIC handle, double seconds);
+// Where a seek to the start of an order lands, in seconds; -1 on failure.
+double MusicOrderSeconds(HMUSIC handle, DWORD order);
+
 // Pulls frames (stereo, 16-bit, interleaved) through the mixer when the layer
 // was initialised on device 0: the same path the output callback takes.
 // Returns the number of frames written (frames), or 0 with an error code when

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "content/modules/Bytes.h"
+#include "content/modules/Effects.h"
 
 namespace content::it {
 namespace {
@@ -25,13 +26,6 @@ void PutEnvelope(Bytes& b, const Envelope& e) {
         }
     }
     b.U8(0);
-}
-
-std::uint8_t VolSlideParam(std::uint8_t p) {
-    // One direction only, and no fine slides (F in a nibble means "fine").
-    const unsigned up = p >> 4, down = p & 0x0F;
-    if (up) return static_cast<std::uint8_t>(std::min(up, 0xEu) << 4);
-    return static_cast<std::uint8_t>(std::min(down, 0xEu));
 }
 
 std::uint16_t Count16(std::size_t n, const char* what) {
@@ -135,24 +129,6 @@ std::vector<std::uint8_t> EncodeSampleHeader(const SampleHeader& s) {
     return b.data;
 }
 
-std::pair<std::uint8_t, std::uint8_t> EncodeEffect(Fx fx, std::uint8_t param) {
-    switch (fx) {
-        case Fx::None: return {0, 0};
-        case Fx::Arpeggio: return {10, param};
-        case Fx::PortaUp: return {6, std::min<std::uint8_t>(param, 0xDF)};
-        case Fx::PortaDown: return {5, std::min<std::uint8_t>(param, 0xDF)};
-        case Fx::TonePorta: return {7, param};
-        case Fx::Vibrato: return {8, param};
-        case Fx::VolSlide: return {4, VolSlideParam(param)};
-        case Fx::SetSpeed: return {1, param};
-        case Fx::SetTempo: return {20, std::max<std::uint8_t>(param, 32)};
-        case Fx::PatternBreak: return {3, param};
-        case Fx::PositionJump: return {2, param};
-        case Fx::Panning: return {24, param};
-    }
-    return {0, 0};
-}
-
 std::vector<std::uint8_t> EncodePattern(const Pattern& p) {
     if (p.rows < 1 || p.rows > 200) throw FormatError("an IT pattern has 1 to 200 rows");
     if (p.channels < 1 || p.channels > 64) throw FormatError("an IT pattern has 1 to 64 channels");
@@ -176,7 +152,7 @@ std::vector<std::uint8_t> EncodePattern(const Pattern& p) {
             if (mask & 2) packed.U8(std::min<unsigned>(c.instrument, 99));
             if (mask & 4) packed.U8(std::min<unsigned>(c.volume, 64));
             if (mask & 8) {
-                auto [cmd, prm] = EncodeEffect(c.effect, c.param);
+                auto [cmd, prm] = EncodeEffect(c.effect, c.param, FxFormat::It);
                 packed.U8(cmd);
                 packed.U8(prm);
             }

@@ -114,8 +114,6 @@ std::vector<std::uint8_t> EncodeInstrument(const InstrumentHeader& ins);
 std::vector<std::uint8_t> EncodeSampleHeader(const SampleHeader& s);
 // A packed pattern with its 8-byte header. Notes and volumes are in Song terms.
 std::vector<std::uint8_t> EncodePattern(const Pattern& p);
-// IT's effect letter number (A = 1) and parameter for an effect.
-std::pair<std::uint8_t, std::uint8_t> EncodeEffect(Fx fx, std::uint8_t param);
 
 class FileBuilder {
 public:

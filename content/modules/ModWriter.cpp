@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "content/modules/Bytes.h"
+#include "content/modules/Effects.h"
 #include "content/modules/Writers.h"
 
 namespace content {
@@ -21,25 +22,6 @@ unsigned Period(std::uint8_t note) {
     const int i = static_cast<int>(note) - kLowestNote;
     if (i < 0 || i >= static_cast<int>(kPeriods.size())) throw FormatError("note outside the MOD range");
     return kPeriods[static_cast<std::size_t>(i)];
-}
-
-std::pair<std::uint8_t, std::uint8_t> ModEffect(Fx fx, std::uint8_t param) {
-    switch (fx) {
-        case Fx::None: return {0, 0};
-        case Fx::Arpeggio: return {0x0, param};
-        case Fx::PortaUp: return {0x1, param};
-        case Fx::PortaDown: return {0x2, param};
-        case Fx::TonePorta: return {0x3, param};
-        case Fx::Vibrato: return {0x4, param};
-        case Fx::VolSlide: return {0xA, (param & 0xF0) ? static_cast<std::uint8_t>(param & 0xF0) : param};
-        case Fx::SetSpeed: return {0xF, std::clamp<std::uint8_t>(param, 1, 31)};
-        case Fx::SetTempo: return {0xF, std::max<std::uint8_t>(param, 32)};
-        case Fx::PatternBreak:
-            return {0xD, static_cast<std::uint8_t>(((param / 10) << 4) | (param % 10))};
-        case Fx::PositionJump: return {0xB, param};
-        case Fx::Panning: return {0x8, param};
-    }
-    return {0, 0};
 }
 
 }  // namespace
@@ -106,7 +88,7 @@ std::vector<std::uint8_t> WriteMod(const Song& song) {
                 const Cell& c = p.At(row, ch);
                 unsigned period = 0;
                 if (c.note != kNoNote && c.note != kNoteOff && c.note != kNoteCut) period = Period(c.note);
-                auto [cmd, prm] = ModEffect(c.effect, c.param);
+                auto [cmd, prm] = EncodeEffect(c.effect, c.param, FxFormat::Mod);
                 if (c.note == kNoteOff || c.note == kNoteCut) {
                     if (c.effect == Fx::None) cmd = 0xC, prm = 0;  // silence the channel
                 } else if (c.volume != kNoVolume && c.effect == Fx::None) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "content/modules/Bytes.h"
+#include "content/modules/Effects.h"
 #include "content/modules/Writers.h"
 
 namespace content {
@@ -12,28 +13,6 @@ std::uint8_t S3mNote(std::uint8_t note) {
     if (note < 12 || note >= 12 + 8 * 12) throw FormatError("note outside the S3M range");
     const unsigned n = note - 12u;
     return static_cast<std::uint8_t>(((n / 12) << 4) | (n % 12));
-}
-
-std::pair<std::uint8_t, std::uint8_t> S3mEffect(Fx fx, std::uint8_t param) {
-    switch (fx) {
-        case Fx::None: return {0, 0};
-        case Fx::Arpeggio: return {10, param};
-        case Fx::PortaUp: return {6, std::min<std::uint8_t>(param, 0xDF)};
-        case Fx::PortaDown: return {5, std::min<std::uint8_t>(param, 0xDF)};
-        case Fx::TonePorta: return {7, param};
-        case Fx::Vibrato: return {8, param};
-        case Fx::VolSlide: {
-            const unsigned up = param >> 4, down = param & 0x0F;
-            return {4, static_cast<std::uint8_t>(up ? std::min(up, 0xEu) << 4 : std::min(down, 0xEu))};
-        }
-        case Fx::SetSpeed: return {1, param};
-        case Fx::SetTempo: return {20, std::max<std::uint8_t>(param, 33)};
-        case Fx::PatternBreak:  // decimal digits, as ProTracker
-            return {3, static_cast<std::uint8_t>(((param / 10) << 4) | (param % 10))};
-        case Fx::PositionJump: return {2, param};
-        case Fx::Panning: return {24, static_cast<std::uint8_t>(param / 2)};  // 0..0x80
-    }
-    return {0, 0};
 }
 
 std::vector<std::uint8_t> PackPattern(const Pattern& p) {
@@ -56,7 +35,7 @@ std::vector<std::uint8_t> PackPattern(const Pattern& p) {
             }
             if (what & 0x40) b.U8(std::min<unsigned>(c.volume, 64));
             if (what & 0x80) {
-                auto [cmd, prm] = S3mEffect(c.effect, c.param);
+                auto [cmd, prm] = EncodeEffect(c.effect, c.param, FxFormat::S3m);
                 b.U8(cmd);
                 b.U8(prm);
             }

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "content/modules/Bytes.h"
+#include "content/modules/Effects.h"
 #include "content/modules/Writers.h"
 
 namespace content {
@@ -15,25 +16,6 @@ std::uint8_t XmNote(std::uint8_t note) {
     return static_cast<std::uint8_t>(n);
 }
 
-std::pair<std::uint8_t, std::uint8_t> XmEffect(Fx fx, std::uint8_t param) {
-    switch (fx) {
-        case Fx::None: return {0, 0};
-        case Fx::Arpeggio: return {0x0, param};
-        case Fx::PortaUp: return {0x1, param};
-        case Fx::PortaDown: return {0x2, param};
-        case Fx::TonePorta: return {0x3, param};
-        case Fx::Vibrato: return {0x4, param};
-        case Fx::VolSlide: return {0xA, (param & 0xF0) ? static_cast<std::uint8_t>(param & 0xF0) : param};
-        case Fx::SetSpeed: return {0xF, std::clamp<std::uint8_t>(param, 1, 31)};
-        case Fx::SetTempo: return {0xF, std::max<std::uint8_t>(param, 32)};
-        case Fx::PatternBreak:  // decimal digits
-            return {0xD, static_cast<std::uint8_t>(((param / 10) << 4) | (param % 10))};
-        case Fx::PositionJump: return {0xB, param};
-        case Fx::Panning: return {0x8, param};
-    }
-    return {0, 0};
-}
-
 std::vector<std::uint8_t> PackPattern(const Pattern& p) {
     Bytes b;
     for (int row = 0; row < p.rows; ++row) {
@@ -42,7 +24,7 @@ std::vector<std::uint8_t> PackPattern(const Pattern& p) {
             std::uint8_t note = c.note == kNoNote ? 0 : XmNote(c.note);
             std::uint8_t ins = c.instrument;
             std::uint8_t vol = c.volume == kNoVolume ? 0 : static_cast<std::uint8_t>(0x10 + std::min<unsigned>(c.volume, 64));
-            auto [fx, prm] = XmEffect(c.effect, c.param);
+            auto [fx, prm] = EncodeEffect(c.effect, c.param, FxFormat::Xm);
             // An arpeggio of 000 is no effect at all, so a plain cell packs to one byte.
             std::uint8_t bits = 0;
             if (note) bits |= 1;

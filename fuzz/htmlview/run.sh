@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs one fuzz target: run.sh TARGET [SECONDS] [BUILD_DIR] [libFuzzer flags...]
-# New inputs go to a scratch corpus (first folder), the seeds in the source
-# tree are only read (second folder); crashes land in the scratch folder too.
+# New inputs go to a scratch corpus (first folder), the seeds are only read
+# (second folder): those of the source tree, and for fuzz_page the release's
+# pages that the build copies from the content generator's output. Crashes
+# land in the scratch folder too.
 set -eu
 target=$1
 seconds=${2:-600}
@@ -13,7 +15,7 @@ case $target in
   fuzz_picture_load) seeds=$here/corpus/picture ;;
   fuzz_area_coords) seeds=$here/corpus/area ;;
   fuzz_tokenizer) seeds=$here/corpus/tokenizer ;;
-  fuzz_page) seeds=$here/corpus/page ;;
+  fuzz_page) seeds=$build/fuzz/htmlview/seeds/page ;;
   *) echo "unknown target: $target" >&2; exit 2 ;;
 esac
 scratch=${FUZZ_SCRATCH:-/tmp/korvane-fuzz}/$target

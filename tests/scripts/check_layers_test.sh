@@ -78,6 +78,9 @@ expect_fail "Qt in a public gui header" gui/base/Types.h:1
 clean; printf '#include "gui/draw/detail/Internal.h"\n' > htmlview/Dither.cpp
 expect_fail "private gui header" htmlview/Dither.cpp:1
 
+clean; printf '#include "htmlview/HtmlSections.h"\n#include "htmlview/HtmlImages.h"\n' > htmlview/HtmlSections.cpp
+expect_fail "section base reaching for the images" htmlview/HtmlSections.cpp:2
+
 clean; printf '#include <SDL2/SDL_audio.h>\n' > controls/Beep.cpp
 expect_fail "SDL outside app/bass" controls/Beep.cpp:1
 

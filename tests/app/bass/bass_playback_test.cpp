@@ -138,6 +138,33 @@ TEST_F(OfflineTest, PauseHoldsThePositionAndSilencesUntilResumed) {
     EXPECT_EQ(BASS_ChannelGetPosition(h), 1u);  // order 1, row 0
 }
 
+TEST_F(OfflineTest, PlayingTimeFollowsWhatIsHeardHoldsWhilePausedAndMapsToOrders) {
+    ASSERT_NE(bass::SetNoSoundLatency(2048), 0);
+    // 16 rows of 2205 frames: each order lasts 0.8 s.
+    const HMUSIC h = LoadAndPlay(testsupport::WriteIt(LoudSilentSong(4, 16)));
+    const double order = 16.0 * kFramesPerRow / kRate;
+    EXPECT_NEAR(bass::MusicOrderSeconds(h, 2), 2 * order, 1e-3);
+    EXPECT_EQ(bass::MusicOrderAt(h, 0), 0u);
+    EXPECT_EQ(bass::MusicOrderAt(h, 2 * order + 0.1), 2u);
+    EXPECT_EQ(bass::MusicOrderAt(h, 3 * order - 0.01), 2u);
+    EXPECT_EQ(bass::MusicOrderAt(h, -1), BASS_FAIL);
+
+    Render(10 * kFramesPerRow + 2048);
+    EXPECT_NEAR(bass::ChannelGetSeconds(h), 10.0 * kFramesPerRow / kRate, 0.01) << "what is heard, not what is mixed";
+    ASSERT_NE(BASS_ChannelPause(h), 0);
+    Render(4096);  // the buffered audio plays out
+    const double held = bass::ChannelGetSeconds(h);
+    EXPECT_NEAR(held, (10.0 * kFramesPerRow + 2048) / kRate, 0.01);
+    Render(44100);
+    EXPECT_EQ(bass::ChannelGetSeconds(h), held);
+
+    // A seek is reported at once, paused or not.
+    ASSERT_NE(BASS_ChannelSetPosition(h, 3), 0);
+    EXPECT_NEAR(bass::ChannelGetSeconds(h), 3 * order, 1e-3);
+    EXPECT_EQ(bass::ChannelGetSeconds(0), -1.0);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+}
+
 TEST_F(OfflineTest, SeekLandsOnTheFirstRowOfTheOrder) {
     const HMUSIC h = LoadAndPlay(testsupport::WriteIt(LoudSilentSong(4, 16)));
     Render(5 * kFramesPerRow + 100);

@@ -196,8 +196,8 @@ TEST_F(Forms, SizesComeFromTheLetterAOnTheCanvas) {
 
 TEST_F(Forms, SubmissionListsEveryControlInOrderWithTheButtonLast) {
     auto s = page->Section();
-    new ThtmlForm(&page->doc, A({{Sy.Method, "POSTED"}, {Sy.Action, "go.cgi"}, {Sy.Target, "main"},
-                                 {Sy.EncType, "text/plain"}}).get());
+    page->doc.AddForm(std::make_unique<ThtmlForm>(&page->doc, A({{Sy.Method, "POSTED"}, {Sy.Action, "go.cgi"}, {Sy.Target, "main"},
+                                 {Sy.EncType, "text/plain"}}).get()));
     Input(s.get(), A({{Sy.Name, "q"}, {Sy.Value, "abc"}}));
     Input(s.get(), A({{Sy.Type, "password"}, {Sy.Name, "pw"}, {Sy.Value, "secret"}}));
     Input(s.get(), A({{Sy.Type, "checkbox"}, {Sy.Name, "c1"}, {Sy.Checked, ""}}));
@@ -261,7 +261,7 @@ TEST_F(Forms, ControlsOutsideAnyFormJoinOneImplicitForm) {
     EXPECT_EQ(implicit->Action, "");
     // A FORM starts a new one; its end leaves none, so the next control
     // outside makes another implicit form.
-    auto* real = new ThtmlForm(&page->doc, A({{Sy.Action, "x"}}).get());
+    auto* real = page->doc.AddForm(std::make_unique<ThtmlForm>(&page->doc, A({{Sy.Action, "x"}}).get()));
     Input(s.get(), A({{Sy.Name, "c"}}));
     EXPECT_EQ(real->ControlCount(), 1);
     page->doc.CurrentForm = nullptr;
@@ -274,7 +274,7 @@ TEST_F(Forms, ControlsOutsideAnyFormJoinOneImplicitForm) {
 
 TEST_F(Forms, EnterInAnEditSubmitsItsFormWithoutExtraItem) {
     auto s = page->Section();
-    new ThtmlForm(&page->doc, A({{Sy.Action, "find"}}).get());
+    page->doc.AddForm(std::make_unique<ThtmlForm>(&page->doc, A({{Sy.Action, "find"}}).get()));
     auto* e = Input(s.get(), A({{Sy.Name, "q"}, {Sy.Value, "v"}}));
     Input(s.get(), A({{Sy.Type, "submit"}, {Sy.Name, "go"}}));
     page->Add(std::move(s));
@@ -333,11 +333,11 @@ TEST_F(Forms, ClicksRaiseTheObjectClickCallbackWithTheScriptFirst) {
 
 TEST_F(Forms, ARadioButtonUnchecksOnlyItsNamesakesInItsForm) {
     auto s = page->Section();
-    new ThtmlForm(&page->doc, nullptr);
+    page->doc.AddForm(std::make_unique<ThtmlForm>(&page->doc, nullptr));
     auto* a1 = dynamic_cast<TRadioButtonFormControlObj*>(Input(s.get(), A({{Sy.Type, "radio"}, {Sy.Name, "Size"}, {Sy.Checked, ""}})));
     auto* a2 = dynamic_cast<TRadioButtonFormControlObj*>(Input(s.get(), A({{Sy.Type, "radio"}, {Sy.Name, "size"}})));
     auto* other = dynamic_cast<TRadioButtonFormControlObj*>(Input(s.get(), A({{Sy.Type, "radio"}, {Sy.Name, "colour"}, {Sy.Checked, ""}})));
-    new ThtmlForm(&page->doc, nullptr);
+    page->doc.AddForm(std::make_unique<ThtmlForm>(&page->doc, nullptr));
     auto* elsewhere = dynamic_cast<TRadioButtonFormControlObj*>(Input(s.get(), A({{Sy.Type, "radio"}, {Sy.Name, "size"}, {Sy.Checked, ""}})));
     auto* n1 = dynamic_cast<TRadioButtonFormControlObj*>(Input(s.get(), A({{Sy.Type, "radio"}, {Sy.Checked, ""}})));
     auto* n2 = dynamic_cast<TRadioButtonFormControlObj*>(Input(s.get(), A({{Sy.Type, "radio"}})));

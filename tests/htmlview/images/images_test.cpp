@@ -170,13 +170,12 @@ TEST_F(Images, DrawsThePictureWhereTheHitTestFindsIt) {
     TImageObj* img = l.Img(0);
     EXPECT_EQ(ColorToRGB(l.page.Canvas()->Pixels(img->DrawX + 3, img->DrawY + 3)), TColor(clLime));
     EXPECT_EQ(ColorToRGB(l.page.Canvas()->Pixels(img->DrawX - 1, img->DrawY + 3)), ColorToRGB(l.page.doc.HotSpotColor));
-    TImageObj* found = nullptr;
-    int xi = 0, yi = 0;
-    ASSERT_TRUE(l.page.doc.ImageAt(img->DrawX + 4, img->DrawY + 6, found, xi, yi));
+    const auto [found, xi, yi] = l.page.doc.ImageAt(img->DrawX + 4, img->DrawY + 6);
+    ASSERT_TRUE(found);
     EXPECT_EQ(found, img);
     EXPECT_EQ(xi, 4);
     EXPECT_EQ(yi, 6);
-    EXPECT_FALSE(l.page.doc.ImageAt(img->DrawX + 30, img->DrawY, found, xi, yi));
+    EXPECT_FALSE(l.page.doc.ImageAt(img->DrawX + 30, img->DrawY).Image);
     TObject* control = nullptr;
     auto url = l.page.doc.LinkAt(l.page.Canvas(), img->DrawX + 4, img->DrawY + 6, control);
     ASSERT_NE(url, nullptr);

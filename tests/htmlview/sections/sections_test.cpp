@@ -388,14 +388,14 @@ TEST_F(Sections, LinksCaretsAndPositionsUnderThePoint) {
     EXPECT_FALSE(p.doc.LinkList[0]->Hover());
     EXPECT_EQ(p.doc.LinkAt(p.Canvas(), 300, y, control), nullptr);
 
-    int cx = 0, cy = 0, ch = 0;
-    bool inText = false;
-    EXPECT_EQ(p.doc.CursorAt(p.Canvas(), p.Width("see") + 1, y, cx, cy, ch, inText), 3);
+    auto [pos, cx, cy, ch, inText] = p.doc.CursorAt(p.Canvas(), p.Width("see") + 1, y);
+    EXPECT_EQ(pos, 3);
     EXPECT_TRUE(inText);
     EXPECT_EQ(cx, p.Width("see"));
     EXPECT_EQ(ch, l.LineHt);
-    EXPECT_EQ(p.doc.CursorAt(p.Canvas(), 399, y, cx, cy, ch, inText), 12);
-    EXPECT_FALSE(inText);
+    const TCursorHit end = p.doc.CursorAt(p.Canvas(), 399, y);
+    EXPECT_EQ(end.Pos, 12);
+    EXPECT_FALSE(end.InText);
     int px = 0, py = 0;
     ASSERT_TRUE(p.doc.CaretPointOf(p.Canvas(), 4, px, py));
     EXPECT_EQ(px, p.Width("see "));

@@ -26,16 +26,16 @@ struct Counted : gui::TObject {
 TEST(FreeList, OwnsAndFreesItsItems) {
     gAlive = 0;
     {
-        TFreeList list;
-        for (int i = 0; i < 5; ++i) list.Add(new Counted);
+        TFreeList<Counted> list;
+        for (int i = 0; i < 5; ++i) list.Add(std::make_unique<Counted>());
         EXPECT_EQ(gAlive, 5);
         list.Delete(1);
         EXPECT_EQ(gAlive, 4);
         EXPECT_EQ(list.Count(), 4);
         list.Clear();
         EXPECT_EQ(gAlive, 0);
-        list.Add(new Counted);
-        list.Add(new Counted);
+        list.Add(std::make_unique<Counted>());
+        list.Add(std::make_unique<Counted>());
     }
     EXPECT_EQ(gAlive, 0);
 }

@@ -700,15 +700,13 @@ TEST_F(Tables, PointsGoToTheCellUnderThemAndNotToTheSpacing) {
     EXPECT_EQ(t->LinkAt(p.Canvas(), LineX(link) - 5, y, fc), nullptr);  // in the spacing
     EXPECT_EQ(t->LinkAt(p.Canvas(), x, t->DrawHeight + 5, fc), nullptr);  // below the table
 
-    int cx = 0, cy = 0, ch = 0;
-    bool inText = false;
-    const int pos = p.doc.CursorAt(p.Canvas(), x, y, cx, cy, ch, inText);
+    const auto [pos, cx, cy, ch, inText] = p.doc.CursorAt(p.Canvas(), x, y);
     EXPECT_GE(pos, link->StartCurs);
     EXPECT_LE(pos, link->StartCurs + 1);
     EXPECT_TRUE(inText);
     // The caption answers in its band.
     TSection* cap = static_cast<TSection*>(t->Caption->Cell->Section(0));
-    EXPECT_EQ(t->CursorAt(p.Canvas(), LineX(cap) + 1, LineTop(cap) + 1, cx, cy, ch, inText), cap->StartCurs);
+    EXPECT_EQ(t->CursorAt(p.Canvas(), LineX(cap) + 1, LineTop(cap) + 1).Pos, cap->StartCurs);
 }
 
 TEST_F(Tables, PositionQueriesGoThroughTheCellsInDocumentOrder) {
