@@ -66,9 +66,8 @@ bool TranslateInput(TWinControl* owner, QEvent* e) {
             QPoint global = we->globalPosition().toPoint();
             WPARAM keys = KeysOf(we->buttons(), we->modifiers());
             int delta = we->angleDelta().y();
-            // The wheel turns what is under the pointer, as everywhere on
-            // this desktop: the focus may sit in the slider of the window, or
-            // in another window, while the pointer is over a page.
+            // The window under the pointer scrolls, focused or not, as on
+            // the desktops the program runs on.
             TWinControl* target = owner;
             HWND h = target->Handle();
             WPARAM w = (keys & 0xFFFF) | (static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16);
