@@ -368,35 +368,38 @@ std::int64_t heardLocked(const Engine& e) {
     return std::max<std::int64_t>(h, 0);
 }
 
-DWORD positionLocked(const Engine& e, const Music& m) {
+// What the listener hears now: the chunk that holds the heard frame (with
+// the frame's offset into it), or, past a chunk, the start of the next one;
+// a pause or the end lies between them. Null: nothing rendered is heard yet.
+struct Heard {
+    const Snapshot* chunk = nullptr;
+    std::int64_t offset = -1;  // frames into chunk; -1: at its start
+};
+Heard heardChunkLocked(const Engine& e, const Music& m) {
     const std::int64_t h = heardLocked(e);
     const History& hist = m.history;
     for (std::size_t i = hist.size(); i-- > 0;) {
         const Snapshot& s = hist.at(i);
         if (s.frame > h) continue;
-        if (h < s.frame + s.frames) return pack(s.order, s.row);
-        // Past this chunk: a pause or the end lies between it and the next.
-        if (i + 1 < hist.size()) return pack(hist.at(i + 1).order, hist.at(i + 1).row);
-        return pack(m.order, m.row);
+        if (h < s.frame + s.frames) return {&s, h - s.frame};
+        if (i + 1 < hist.size()) return {&hist.at(i + 1), -1};
+        return {};
     }
     // Nothing rendered yet, or all of it still ahead of the listener.
-    if (hist.size() > 0) return pack(hist.at(0).order, hist.at(0).row);
-    return pack(m.order, m.row);
+    if (hist.size() > 0) return {&hist.at(0), -1};
+    return {};
+}
+
+DWORD positionLocked(const Engine& e, const Music& m) {
+    const Heard heard = heardChunkLocked(e, m);
+    return heard.chunk ? pack(heard.chunk->order, heard.chunk->row) : pack(m.order, m.row);
 }
 
 // The playing time the listener hears now, by the same lookup as the position.
 double secondsLocked(const Engine& e, const Music& m) {
-    const std::int64_t h = heardLocked(e);
-    const History& hist = m.history;
-    for (std::size_t i = hist.size(); i-- > 0;) {
-        const Snapshot& s = hist.at(i);
-        if (s.frame > h) continue;
-        if (h < s.frame + s.frames) return s.seconds + static_cast<double>(h - s.frame) / e.freq;
-        if (i + 1 < hist.size()) return hist.at(i + 1).seconds;
-        return m.time;
-    }
-    if (hist.size() > 0) return hist.at(0).seconds;
-    return m.time;
+    const Heard heard = heardChunkLocked(e, m);
+    if (!heard.chunk) return m.time;
+    return heard.chunk->seconds + (heard.offset > 0 ? static_cast<double>(heard.offset) / e.freq : 0.0);
 }
 
 DWORD levelLocked(const Engine& e, const Music& m) {

@@ -17,6 +17,7 @@
 #include "catalogue/Catalogue.h"
 #include "gui/windows/FrameTrace.h"
 #include "gui/windows/TestKit.h"
+#include "../FiveWindows.h"
 
 using namespace gui;
 
@@ -45,20 +46,7 @@ namespace {
 
 DWORD gPosition = 0, gLevel = 0;
 
-class FramesEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        testkit::Session session;  // a missing cover is reported, not shown
-        InitApplication();
-        Application->CreateForm(&Form4);
-        Application->CreateForm(&Form1);
-        Application->CreateForm(&Form2);
-        Application->CreateForm(&Form3);
-        Application->CreateForm(&Form5);
-    }
-    void TearDown() override { DoneApplication(); }
-};
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new FramesEnvironment);
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new FiveWindowsEnvironment);
 
 class Frames : public ::testing::Test {
 protected:

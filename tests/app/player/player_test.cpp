@@ -16,6 +16,7 @@
 #include "app/Unit5.h"
 #include "catalogue/Catalogue.h"
 #include "gui/windows/TestKit.h"
+#include "../FiveWindows.h"
 
 using namespace gui;
 using app::Player;
@@ -81,20 +82,7 @@ void InstallFake() {
     BassCalls.MusicOrderSeconds = [](HMUSIC, DWORD order) { return order * kOrderSeconds; };
 }
 
-class WindowsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        testkit::Session session;
-        InitApplication();
-        Application->CreateForm(&Form4);
-        Application->CreateForm(&Form1);
-        Application->CreateForm(&Form2);
-        Application->CreateForm(&Form3);
-        Application->CreateForm(&Form5);
-    }
-    void TearDown() override { DoneApplication(); }
-};
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new WindowsEnvironment);
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new FiveWindowsEnvironment);
 
 class PlayerTest : public ::testing::Test {
 protected:

@@ -13,6 +13,7 @@
 #include "app/Unit4.h"
 #include "app/Unit5.h"
 #include "gui/windows/TestKit.h"
+#include "../FiveWindows.h"
 
 using namespace gui;
 namespace fs = std::filesystem;
@@ -63,21 +64,7 @@ void InstallFake() {
     BassCalls.ChannelResume = [](DWORD h) { fake->calls.push_back("Resume " + std::to_string(h)); return BOOL(1); };
 }
 
-// The five windows exist once per program, as at start-up.
-class WindowsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        testkit::Session session;  // a missing cover is reported, not shown
-        InitApplication();
-        Application->CreateForm(&Form4);
-        Application->CreateForm(&Form1);
-        Application->CreateForm(&Form2);
-        Application->CreateForm(&Form3);
-        Application->CreateForm(&Form5);
-    }
-    void TearDown() override { DoneApplication(); }
-};
-const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new WindowsEnvironment);
+const auto* const kEnv = ::testing::AddGlobalTestEnvironment(new FiveWindowsEnvironment);
 
 class WindowsTest : public ::testing::Test {
 protected:
