@@ -93,8 +93,23 @@ std::vector<TControl*> GraphicChildren(const TWinControl* w) {
     return out;
 }
 
+// The value side of an interface, read only (the controls are moved by their
+// own input); Self gives the value through its Value().
+template <class Self>
+class ReadOnlyValue : public QAccessibleValueInterface {
+public:
+    QVariant currentValue() const override { return Of().Value().Current; }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return Of().Value().Max; }
+    QVariant minimumValue() const override { return Of().Value().Min; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    const Self& Of() const { return static_cast<const Self&>(*this); }
+};
+
 // ---- A graphic control, or an item of a control ------------------------------------
-class PartAccessible : public QAccessibleInterface, public QAccessibleValueInterface, public QAccessibleActionInterface {
+class PartAccessible : public QAccessibleInterface, public ReadOnlyValue<PartAccessible>, public QAccessibleActionInterface {
 public:
     // An item when index >= 0, else the control itself.
     PartAccessible(TControl* c, int index) : control(c), item(index) {}
@@ -177,12 +192,6 @@ public:
         return nullptr;
     }
 
-    // Value: read only (the controls are moved by their own input).
-    QVariant currentValue() const override { return Value().Current; }
-    void setCurrentValue(const QVariant&) override {}
-    QVariant maximumValue() const override { return Value().Max; }
-    QVariant minimumValue() const override { return Value().Min; }
-    QVariant minimumStepSize() const override { return 1; }
 
     QStringList actionNames() const override {
         return control && Pressable(Role()) ? QStringList{pressAction()} : QStringList();
@@ -209,6 +218,7 @@ private:
         if (!control) return arNone;
         return item >= 0 ? Item().Role : RoleOf(control);
     }
+    friend class ReadOnlyValue<PartAccessible>;
     TAccessibleValue Value() const {
         TAccessibleValue v;
         if (control && item < 0) control->AccessibleValue(v);
@@ -217,7 +227,7 @@ private:
 };
 
 // ---- The widget of a windowed control ---------------------------------------------
-class WinAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class WinAccessible : public QAccessibleWidget, public ReadOnlyValue<WinAccessible> {
 public:
     explicit WinAccessible(WinWidget* w) : QAccessibleWidget(w, QAccessible::Client) {}
 
@@ -283,11 +293,6 @@ public:
         return QAccessibleWidget::interface_cast(t);
     }
 
-    QVariant currentValue() const override { return Value().Current; }
-    void setCurrentValue(const QVariant&) override {}
-    QVariant maximumValue() const override { return Value().Max; }
-    QVariant minimumValue() const override { return Value().Min; }
-    QVariant minimumStepSize() const override { return 1; }
 
     QStringList actionNames() const override {
         QStringList names = QAccessibleWidget::actionNames();
@@ -305,6 +310,7 @@ public:
     }
 
 private:
+    friend class ReadOnlyValue<WinAccessible>;
     TAccessibleValue Value() const {
         TAccessibleValue v;
         if (TWinControl* o = Owner()) o->AccessibleValue(v);
