@@ -498,5 +498,4 @@ TBitmap* TSectionList::BackgroundPicture(TBitmap*& Mask) {
     return BackgroundBitmap;
 }
 
-
 }  // namespace htmlview

@@ -27,7 +27,6 @@ double MsSince(std::chrono::steady_clock::time_point& t) {
     return ms;
 }
 
-
 // Shows the hourglass and puts the previous cursor back at scope end.
 class HourGlass {
 public:

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QPaintEvent>
 
+#include <algorithm>
 #include <chrono>
 
 #include "gui/windows/FrameTrace.h"
@@ -16,6 +17,10 @@ std::int64_t FrameClockNs() {
 }
 
 namespace {
+// Waiters not yet served, over all windows: every paint event asks, and
+// almost always there is none.
+std::size_t gWaiting = 0;
+
 std::function<void(double, const TFrameInfo&)>& WheelHook() {
     static std::function<void(double, const TFrameInfo&)> hook;
     return hook;
@@ -30,11 +35,13 @@ void AfterNextFrame(TWinControl* Window, std::function<void(const TFrameInfo&)> 
     auto* top = dynamic_cast<detail::WinWidget*>(w->window());
     if (!top) return;
     top->frameWaiters.push_back(std::move(Done));
+    ++gWaiting;
 }
 
 namespace detail {
 
 void NoteFramePaint(WinWidget* painted, const QRegion& region) {
+    if (gWaiting == 0) return;
     auto* top = dynamic_cast<WinWidget*>(painted->window());
     if (!top || top->frameWaiters.empty()) return;
     for (const QRect& r : region) top->framePainted += static_cast<long long>(r.width()) * r.height();
@@ -51,6 +58,7 @@ void NoteFramePaint(WinWidget* painted, const QRegion& region) {
             info.WindowPixels = static_cast<long long>(top->width()) * top->height();
             std::vector<std::function<void(const TFrameInfo&)>> waiters;
             waiters.swap(top->frameWaiters);
+            gWaiting -= std::min(gWaiting, waiters.size());
             top->framePainted = 0;
             top->frameQueued = false;
             for (auto& f : waiters) Guard([&] { f(info); });

@@ -68,12 +68,11 @@ bool TranslateInput(TWinControl* owner, QEvent* e) {
             int delta = we->angleDelta().y();
             // The window under the pointer scrolls, focused or not, as on
             // the desktops the program runs on.
-            TWinControl* target = owner;
-            HWND h = target->Handle();
+            HWND h = owner->Handle();
             WPARAM w = (keys & 0xFFFF) | (static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16);
             const std::int64_t start = WheelTraced() ? FrameClockNs() : 0;
             Guard([&] { SendMessage(h, WM_MOUSEWHEEL, w, MakeLParam(global.x(), global.y())); });
-            if (start && IsWindow(h)) TraceWheel(target, start);
+            if (start && IsWindow(h)) TraceWheel(owner, start);
             return true;
         }
         case QEvent::KeyPress:
