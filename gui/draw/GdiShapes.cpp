@@ -66,6 +66,15 @@ void DrawOutline(PenDraw& pd, const QPolygon& poly, bool closed) {
     }
 }
 
+// An open outline straight from the caller's points: no polygon is built
+// for what is drawn line by line (bevels draw theirs on every paint).
+static void DrawOpenOutline(PenDraw& pd, const POINT* pts, int count, QPoint off) {
+    if (pd.null() || count <= 0) return;
+    for (int i = 0; i + 1 < count; ++i)
+        pd.line(pts[i].X + off.x(), pts[i].Y + off.y(), pts[i + 1].X + off.x(), pts[i + 1].Y + off.y());
+    pd.finishWide(pts[count - 1].X + off.x(), pts[count - 1].Y + off.y());
+}
+
 QRegion EllipseRegionFor(const QRect& r) { return EllipseRegion(r); }
 
 // The frame of `outer` that is `w` pixels thick, as four rectangles that do
@@ -122,7 +131,7 @@ BOOL Polyline(HDC dc, const POINT* pts, int count) {
     DrawTarget t(dc);
     if (!t.ok()) return TRUE;
     PenDraw pd(t, dc);
-    DrawOutline(pd, ToPolygon(pts, count, t.off), false);
+    DrawOpenOutline(pd, pts, count, t.off);
     return TRUE;
 }
 

@@ -462,8 +462,8 @@ void TGraphicControl::RepaintOver() {
         FParent->PaintControls(dc.Get(), this);
     }
     // The back buffer is current now; the screen gets it with the other
-    // changes of this event-loop turn, in one copy per window.
-    if (w->isVisible()) w->update(area);
+    // changes of this tick or event-loop turn, in one copy per window.
+    if (w->isVisible()) detail::RequestFlush(w, area);
 }
 
 // ---- TWinControl ------------------------------------------------------------

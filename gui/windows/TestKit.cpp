@@ -1,5 +1,6 @@
 #include "gui/windows/TestKit.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QPainter>
 #include <QWheelEvent>
@@ -241,6 +242,17 @@ TColor BackBufferPixel(TWinControl* control, int x, int y) {
 int ScreenCopies(TWinControl* control) {
     detail::WinWidget* w = detail::WinWidgetOf(control);
     return w ? w->flushes : 0;
+}
+
+TColor ScreenPixel(TWinControl* control, int x, int y) {
+    detail::WinWidget* w = detail::WinWidgetOf(control);
+    QBackingStore* store = w ? w->window()->backingStore() : nullptr;
+    QPaintDevice* dev = store ? store->paintDevice() : nullptr;
+    if (!dev || dev->devType() != QInternal::Image) return clNone;
+    const auto* img = static_cast<const QImage*>(dev);
+    const QPoint p = w->mapTo(w->window(), QPoint(x, y));
+    if (!img->rect().contains(p)) return clNone;
+    return static_cast<TColor>(detail::FromQRgb(img->pixel(p)));
 }
 
 }  // namespace gui::testkit

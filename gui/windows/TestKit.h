@@ -79,7 +79,12 @@ TColor PixelAt(TControl* control, int x, int y);
 // One pixel of a window's persistent back buffer as it is, without painting.
 TColor BackBufferPixel(TWinControl* control, int x, int y);
 // How often a window's back buffer has been copied to the screen so far
-// (each copy is one paint event of its widget, followed by one flush).
+// (one paint event of its widget, or one direct copy at the end of a timer
+// tick, each followed by one flush).
 int ScreenCopies(TWinControl* control);
+// One pixel of what the window system was last handed for the top-level
+// window holding `control` (its store), at the control's client point; clNone
+// when there is no such store or point.
+TColor ScreenPixel(TWinControl* control, int x, int y);
 
 }  // namespace gui::testkit

@@ -660,6 +660,66 @@ TEST(ControlsPaint, RepaintsOfOneTurnReachTheScreenInOneCopy) {
     EXPECT_EQ(tk::PixelAt(f.get(), 45, 15), RGB(255, 0, 255));
 }
 
+// A timer tick's repaints reach the screen when the tick ends, in one copy,
+// without waiting for the event loop; a part under a child window keeps the
+// child's pixels, and after the loop has run everything shows the new state.
+TEST(ControlsPaint, ATimerTicksRepaintsReachTheScreenWhenTheTickEnds) {
+    tk::Session s;
+    auto f = MakeForm(100, 80);
+    Probe* a = AddProbe(f.get(), 10, 10, 20, 20);
+    Probe* b = AddProbe(f.get(), 40, 10, 20, 20);
+    a->ControlStyle() << csOpaque;
+    b->ControlStyle() << csOpaque;
+    auto* cover = new TPanel(f.get());
+    cover->SetBevelOuter(bvNone);
+    cover->SetColor(clGreen);
+    cover->SetBounds(50, 10, 30, 30);
+    cover->SetParent(f.get());
+    auto* timer = new TTimer(f.get());
+    timer->SetInterval(30);
+    TColor next = clNone;
+    timer->SetOnTimer([&](TObject*) {
+        a->Fill = b->Fill = next;
+        a->Repaint();
+        b->Repaint();
+    });
+    f->Show();
+    tk::ProcessMessages();
+
+    for (TColor c : {RGB(255, 255, 0), RGB(255, 0, 255)}) {
+        const int before = tk::ScreenCopies(f.get());
+        next = c;
+        ASSERT_TRUE(tk::FireTimer(timer));
+        EXPECT_EQ(tk::ScreenCopies(f.get()), before + 1) << "one copy, when the tick ends";
+        EXPECT_EQ(tk::ScreenPixel(f.get(), 15, 15), c);
+        EXPECT_EQ(tk::ScreenPixel(f.get(), 45, 15), c);
+        EXPECT_EQ(tk::ScreenPixel(f.get(), 55, 15), clGreen) << "under the child window";
+        tk::ProcessMessages();
+        EXPECT_EQ(tk::ScreenPixel(f.get(), 15, 15), c);
+        EXPECT_EQ(tk::ScreenPixel(f.get(), 45, 15), c);
+        EXPECT_EQ(tk::ScreenPixel(f.get(), 55, 15), clGreen);
+    }
+    // A handler that turns the event loop itself sees its repaints copied then.
+    int copiesInside = -1;
+    next = clLime;
+    timer->SetOnTimer([&](TObject*) {
+        a->Fill = next;
+        a->Repaint();
+        tk::ProcessMessages();
+        copiesInside = tk::ScreenCopies(f.get());
+    });
+    const int beforeNested = tk::ScreenCopies(f.get());
+    ASSERT_TRUE(tk::FireTimer(timer));
+    EXPECT_EQ(copiesInside, beforeNested + 1);
+    EXPECT_EQ(tk::ScreenPixel(f.get(), 15, 15), clLime);
+    // A tick that repaints nothing copies nothing.
+    timer->SetOnTimer([](TObject*) {});
+    const int before = tk::ScreenCopies(f.get());
+    ASSERT_TRUE(tk::FireTimer(timer));
+    tk::ProcessMessages();
+    EXPECT_EQ(tk::ScreenCopies(f.get()), before);
+}
+
 // A window that defers while hidden collects its repaints and paints them
 // once when it is shown; shown, it repaints synchronously again.
 TEST(ControlsPaint, AHiddenWindowThatDefersPaintsNothingUntilShown) {

@@ -75,6 +75,22 @@ void NoteFramePaint(WinWidget* painted, const QRegion& region);
 void TraceWheel(TWinControl* target, std::int64_t startNs);
 bool WheelTraced();
 
+// ---- Reaching the screen ----------------------------------------------------------
+// While one is open (a timer tick runs in one), the back-buffer areas asked
+// for are collected and, when the outermost closes, copied to the screen at
+// once in one copy per window; outside one, Qt's next paint pass copies them.
+class FrameBatch {
+public:
+    FrameBatch();
+    ~FrameBatch();
+    FrameBatch(const FrameBatch&) = delete;
+    FrameBatch& operator=(const FrameBatch&) = delete;
+};
+// Asks for `area` of w's back buffer (already drawn) to reach the screen.
+void RequestFlush(WinWidget* w, const QRect& area);
+// A widget going away leaves the open batch.
+void ForgetFlush(WinWidget* w);
+
 // ---- Dispatch boundary ------------------------------------------------------------
 // Runs fn; an exception that leaves it goes to the application's error report.
 void Guard(const std::function<void()>& fn);

@@ -51,6 +51,7 @@ void TimerHub::StartReal(Entry& e) {
             if (!en) return;
             en->due = NowMs() + en->interval;
             auto fn = en->fire;  // the handler may stop or restart this timer
+            FrameBatch frame;
             Guard(fn);
         });
     }
@@ -86,6 +87,7 @@ bool TimerHub::Fire(int key) {
     Entry* e = Find(key);
     if (!e) return false;
     auto fn = e->fire;
+    FrameBatch frame;
     Guard(fn);
     return true;
 }
@@ -116,6 +118,7 @@ void TimerHub::Advance(int ms) {
         virtualNow_ = std::max(virtualNow_, next->due);
         next->due += next->interval;
         auto fn = next->fire;
+        FrameBatch frame;
         Guard(fn);
     }
     virtualNow_ = target;

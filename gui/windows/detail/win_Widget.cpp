@@ -32,7 +32,7 @@ WinWidget::WinWidget(TWinControl* o, QWidget* parent) : QWidget(parent), owner(o
     setFocusPolicy(Qt::ClickFocus);
 }
 
-WinWidget::~WinWidget() = default;
+WinWidget::~WinWidget() { ForgetFlush(this); }
 
 void WinWidget::EnsureBuffer() {
     QSize want(std::max(1, width()), std::max(1, height()));

@@ -1,7 +1,7 @@
 // What the Bio window costs per player tick and per page open: a tick whose
 // values draw the pixels already shown paints, copies and allocates nothing;
-// the controls a tick changes reach the screen in one frame; the panel's
-// background picture is decoded once.
+// the controls a tick changes reach the screen in one frame when the tick
+// ends; the panel's background picture is decoded once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -67,8 +67,9 @@ protected:
         auto frames = std::make_shared<int>(0);
         AfterNextFrame(Form3, [frames](const TFrameInfo&) { ++*frames; });
         const long long before = gNews.load();
-        Form3->Timer1Timer(nullptr);
+        EXPECT_TRUE(testkit::FireTimer(Form3->Timer1));
         if (news) *news = gNews.load() - before;
+        copiesAtTickEnd = testkit::ScreenCopies(Form3->Panel1);
         testkit::ProcessMessages();
         testkit::ProcessMessages();
         if (*frames == 0) waiting = frames;
@@ -86,6 +87,7 @@ protected:
     }
 
     std::shared_ptr<int> waiting;
+    int copiesAtTickEnd = 0;
     testkit::Session session;
     TBassCalls saved;
 };
@@ -123,6 +125,10 @@ TEST_F(Frames, ATickDrawingTheSamePixelsPaintsCopiesAndAllocatesNothing) {
     EXPECT_EQ(Form3->rightlevel->Paints(), rightPaints2 + 1);
     EXPECT_EQ(Form3->trackpos->Paints(), barPaints2 + 1);
     EXPECT_EQ(testkit::ScreenCopies(Form3->Panel1), copies2 + 1);
+    EXPECT_EQ(copiesAtTickEnd, copies2 + 1) << "copied when the tick ended, not a loop turn later";
+    EXPECT_EQ(testkit::ScreenPixel(Form3->rightlevel->Parent(), Form3->rightlevel->Left() + 1 + 2 * 39,
+                                   Form3->rightlevel->Top() + 2),
+              clRed);
     // What is shown is what the values draw: 120 of 128 (93 percent) lights 40 ticks.
     EXPECT_EQ(testkit::PixelAt(Form3->rightlevel, 1 + 2 * 39, 2), clRed);
     EXPECT_EQ(testkit::PixelAt(Form3->rightlevel, 1 + 2 * 40, 2), clMaroon);
