@@ -57,7 +57,14 @@ void TSkLevelBar::SetPosition(int Value) {
     FPosition = Value;
     // The player sets both meters 33 times a second; most new levels light
     // as many ticks as before, and those draw the same pixels.
-    if (FPaintedLit < 0 || LitTicks() != FPaintedLit) UpdateControl();
+    if (FPaintedLit < 0 || LitTicks() != FPaintedLit) {
+        struct TicksOnly {
+            bool& flag;
+            explicit TicksOnly(bool& f) : flag(f) { flag = true; }
+            ~TicksOnly() { flag = false; }
+        } scope(FTicksOnly);
+        UpdateControl();
+    }
     if (OnChange) OnChange(this);
     if (FPosition == FMinValue && OnMinValue) OnMinValue(this);
     if (FPosition == FMaxValue && OnMaxValue) OnMaxValue(this);
@@ -164,9 +171,28 @@ int TSkLevelBar::LitTicks() const {
     return std::clamp(PercentOf(percent, FCount), 0, FCount);
 }
 
-void TSkLevelBar::DrawTicks() {
+void TSkLevelBar::UpdateControl() {
+    // Anything but the position may change any pixel.
+    if (!FTicksOnly) FImageCurrent = false;
+    TSkGraphicImageControl::UpdateControl();
+}
+
+void TSkLevelBar::CMColorChanged(TMessage& M) {
+    FImageCurrent = false;
+    TSkGraphicImageControl::CMColorChanged(M);
+}
+
+bool TSkLevelBar::OnlyTicksChanged() const {
+    // Overlapping ticks (a negative spacing) depend on their drawing order.
+    return FTicksOnly && FImageCurrent && FPaintedLit >= 0 && FSpacing >= 0 &&
+           DrawingImage()->Width() == FImageWidth && DrawingImage()->Height() == FImageHeight;
+}
+
+void TSkLevelBar::DrawTicks(int From, int To) {
     const int count = FCount;
     if (count <= 0) return;
+    From = std::max(From, 1);
+    To = std::min(To, count);
     const int lit = LitTicks();
     const int z1 = PercentOf(FPercent1, count);
     const long long z2 = static_cast<long long>(z1) + PercentOf(FPercent2, count);
@@ -200,12 +226,17 @@ void TSkLevelBar::DrawTicks() {
         canvas->FillRect(r);
     };
 
+    auto in = [&](int k) { return k >= From && k <= To; };
     if (vertical) {
-        for (int k = count; k > lit; --k) tick(k);
-        for (int k = lit; k >= 1; --k) tick(k);
+        for (int k = count; k > lit; --k)
+            if (in(k)) tick(k);
+        for (int k = lit; k >= 1; --k)
+            if (in(k)) tick(k);
     } else {
-        for (int k = 1; k <= lit; ++k) tick(k);
-        for (int k = lit + 1; k <= count; ++k) tick(k);
+        for (int k = 1; k <= lit; ++k)
+            if (in(k)) tick(k);
+        for (int k = lit + 1; k <= count; ++k)
+            if (in(k)) tick(k);
     }
 }
 
@@ -214,13 +245,22 @@ void TSkLevelBar::Paint() {
         TSkGraphicImageControl::Paint();
         return;
     }
-    Layout();
-    PaintBackground();
-    TRect r = ClientRect();
-    FBevel->PaintTo(ImageCanvas(), r);
-    DrawTicks();
+    if (OnlyTicksChanged()) {
+        // The background, the bevel and the other ticks are in the image.
+        const int lit = LitTicks();
+        DrawTicks(std::min(lit, FPaintedLit) + 1, std::max(lit, FPaintedLit));
+    } else {
+        Layout();
+        PaintBackground();
+        TRect r = ClientRect();
+        FBevel->PaintTo(ImageCanvas(), r);
+        DrawTicks(1, FCount);
+        FImageWidth = DrawingImage()->Width();
+        FImageHeight = DrawingImage()->Height();
+    }
     TSkGraphicImageControl::Paint();
     FPaintedLit = LitTicks();
+    FImageCurrent = true;
     ++FPaints;
 }
 

@@ -63,14 +63,22 @@ public:
     gui::TNotifyEvent OnMinValue;
     gui::TNotifyEvent OnMaxValue;
 
+    void UpdateControl() override;
+
 protected:
     void Paint() override;
+    void CMColorChanged(gui::TMessage& M) override;
 
 private:
     void BevelChanged();
     // Fits the control to a whole number of ticks.
     void Layout();
-    void DrawTicks();
+    // Draws ticks From..To (1-based) as a full paint draws them.
+    void DrawTicks(int From, int To);
+    // True when the drawing image holds the last paint and only the
+    // position changed since: the ticks between the two levels are all
+    // that differ.
+    bool OnlyTicksChanged() const;
     // The lit ticks for the current position with the last paint's count.
     int LitTicks() const;
 
@@ -94,6 +102,12 @@ private:
     bool FInLayout = false;
     // Lit ticks on screen after the last paint; -1 before the first.
     int FPaintedLit = -1;
+    // A repaint asked for by a position change alone, and whether the
+    // drawing image is still what the last paint left (size included).
+    bool FTicksOnly = false;
+    bool FImageCurrent = false;
+    int FImageWidth = 0;
+    int FImageHeight = 0;
     int FPaints = 0;
 };
 

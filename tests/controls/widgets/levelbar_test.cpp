@@ -248,3 +248,38 @@ TEST(TSkLevelBar, ALevelLightingTheSameTicksPaintsAndCopiesNothing) {
     m->SetPosition(65);  // 11 lit
     EXPECT_EQ(m->Paints(), resized + 1);
 }
+
+// A level change redraws only the ticks between the two levels: after every
+// step of a walk over the range, what is shown equals a full repaint.
+TEST(TSkLevelBar, ALevelChangeShowsWhatAFullPaintShows) {
+    tk::Session s;
+    auto f = MakeForm(gui::clWhite);
+    auto* across = AddMeter(f.get(), 10, psBottomLeft);
+    auto* back = AddMeter(f.get(), 110, psTopRight);
+    auto* up = Add<TSkLevelBar>(f.get(), 10, 70, 9, 120);
+    auto* down = Add<TSkLevelBar>(f.get(), 30, 70, 9, 120);
+    down->SetStyle(psTopRight);
+    down->SetTickHeight(3);
+    down->SetSpacing(0);
+    for (TSkLevelBar* m : {across, back, up, down}) m->SetMaxValue(128);
+    f->Show();
+    tk::ProcessMessages();
+    auto pixels = [](TSkLevelBar* m) {
+        auto bmp = tk::Render(m);
+        std::vector<gui::TColor> v;
+        for (int y = 0; y < bmp->Height(); ++y)
+            for (int x = 0; x < bmp->Width(); ++x) v.push_back(bmp->Canvas()->Pixels(x, y));
+        return v;
+    };
+    unsigned seed = 7;
+    for (int step = 0; step < 40; ++step) {
+        seed = seed * 1103515245u + 12345u;
+        const int level = step % 10 == 0 ? (step % 20 ? 128 : 0) : static_cast<int>((seed >> 16) % 129);
+        for (TSkLevelBar* m : {across, back, up, down}) {
+            m->SetPosition(level);
+            const auto shown = pixels(m);
+            m->Invalidate();
+            EXPECT_EQ(shown, pixels(m)) << "level " << level << " on the meter at " << m->Left() << "," << m->Top();
+        }
+    }
+}
