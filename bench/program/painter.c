@@ -8,6 +8,7 @@
  *   painter SECONDS wake|put   prints "<CPU us> <wakes>" ($DISPLAY)
  */
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

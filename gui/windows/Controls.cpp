@@ -665,7 +665,9 @@ void TWinControl::InvalidateRect(const TRect& R) {
     if (!FWidget || R.Width() <= 0 || R.Height() <= 0) return;
     QRect q(R.Left, R.Top, R.Width(), R.Height());
     FWidget->dirty += q;
-    FWidget->update(q);
+    // In a timer tick (an animation frame) it is rendered and shown when the
+    // tick ends; else with Qt's next paint pass.
+    detail::RequestFlush(FWidget, q);
 }
 
 void TWinControl::UpdateBackBuffer() {
@@ -696,9 +698,9 @@ void TWinControl::Update() {
     if (!FWidget || PaintDeferred()) return;
     QRegion pending = FWidget->dirty;
     UpdateBackBuffer();
-    // Rendered now; shown with the rest of this event-loop turn (Qt merges
-    // the updates of a window into one paint and one flush).
-    if (FWidget->isVisible() && !pending.isEmpty()) FWidget->update(pending);
+    // Rendered now; shown with the rest of this tick or event-loop turn, in
+    // one copy per window.
+    if (FWidget->isVisible() && !pending.isEmpty()) detail::RequestFlush(FWidget, pending.boundingRect());
 }
 
 void TWinControl::Repaint() {

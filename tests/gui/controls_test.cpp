@@ -660,9 +660,10 @@ TEST(ControlsPaint, RepaintsOfOneTurnReachTheScreenInOneCopy) {
     EXPECT_EQ(tk::PixelAt(f.get(), 45, 15), RGB(255, 0, 255));
 }
 
-// A timer tick's repaints reach the screen when the tick ends, in one copy,
-// without waiting for the event loop; a part under a child window keeps the
-// child's pixels, and after the loop has run everything shows the new state.
+// A timer tick's repaints and invalidated areas reach the screen when the
+// tick ends, in one copy, without waiting for the event loop; a part under a
+// child window keeps the child's pixels, and after the loop has run
+// everything shows the new state.
 TEST(ControlsPaint, ATimerTicksRepaintsReachTheScreenWhenTheTickEnds) {
     tk::Session s;
     auto f = MakeForm(100, 80);
@@ -712,6 +713,17 @@ TEST(ControlsPaint, ATimerTicksRepaintsReachTheScreenWhenTheTickEnds) {
     ASSERT_TRUE(tk::FireTimer(timer));
     EXPECT_EQ(copiesInside, beforeNested + 1);
     EXPECT_EQ(tk::ScreenPixel(f.get(), 15, 15), clLime);
+    // An area invalidated in a tick (an animation frame) is rendered and shown
+    // when the tick ends.
+    next = clAqua;
+    timer->SetOnTimer([&](TObject*) {
+        a->Fill = next;
+        f->InvalidateRect(a->BoundsRect());
+    });
+    const int beforeInvalidated = tk::ScreenCopies(f.get());
+    ASSERT_TRUE(tk::FireTimer(timer));
+    EXPECT_EQ(tk::ScreenCopies(f.get()), beforeInvalidated + 1);
+    EXPECT_EQ(tk::ScreenPixel(f.get(), 15, 15), clAqua);
     // A tick that repaints nothing copies nothing.
     timer->SetOnTimer([](TObject*) {});
     const int before = tk::ScreenCopies(f.get());

@@ -3,9 +3,10 @@
 // Inside a frame batch (a timer tick) the areas are collected instead and,
 // when the batch closes, copied into the window's store and flushed at once:
 // no posted request, no second turn of the event loop and no paint event for
-// what is already drawn. Whatever the direct copy cannot do right (an area
-// under another widget, a shaped child, a store not yet sized, a window not
-// on screen) goes the normal way. A handler that runs an event loop of its
+// what is already drawn; areas invalidated in the tick are rendered first, as
+// that paint event would render them. Whatever the direct copy cannot do
+// right (an area under another widget, a shaped child, a store not yet
+// sized, a window not on screen) goes the normal way. A handler that runs an event loop of its
 // own (a modal box, ProcessMessages) gets what it drew so far copied as that
 // loop turns, not when the tick ends.
 #include <QAbstractEventDispatcher>
@@ -133,7 +134,15 @@ void CopyRect(QPaintDevice* dev, const QImage& back, const QRect& from, const QP
 // them; false (nothing done) where only a paint event can do it right.
 bool FlushDirect(const Pending& p) {
     WinWidget* w = p.widget;
-    if (!w->isVisible() || !w->dirty.isEmpty()) return false;
+    if (!w->isVisible() || !w->owner) return false;
+    if (!w->dirty.isEmpty()) {
+        // Areas invalidated in the tick are rendered now, as the paint that
+        // would follow it renders them.
+        if (w->owner->PaintDeferred()) return false;
+        w->owner->UpdateBackBuffer();
+        w = p.widget;  // a paint handler may have destroyed it
+        if (!w || !w->isVisible() || !w->dirty.isEmpty()) return false;
+    }
     QWidget* top = w->window();
     QWindow* window = top->windowHandle();
     QBackingStore* store = top->backingStore();
@@ -159,9 +168,18 @@ bool FlushDirect(const Pending& p) {
 }
 
 void FlushPending() {
+    // Rendering runs paint handlers, which may ask for more (appended and
+    // taken in this pass), destroy a widget (its entry is cleared) or turn
+    // an event loop (this pass goes on; the loop does not start another).
+    static bool flushing = false;
+    if (flushing) return;
+    flushing = true;
+    struct Done {
+        ~Done() { flushing = false; }
+    } done;
     for (int i = 0; i < gBatch.count; ++i) {
         const Pending& p = gBatch.pending[i];
-        if (!p.widget || FlushDirect(p)) continue;
+        if (!p.widget || FlushDirect(p) || !p.widget) continue;
         for (int k = 0; k < p.count; ++k) p.widget->update(p.rects[k]);
     }
     gBatch.count = 0;
