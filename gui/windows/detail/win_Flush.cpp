@@ -74,11 +74,11 @@ bool Above(const QObject* o, const QRect& r, QRegion& covered) {
     return true;
 }
 
-// Adds to `out` (top-level coordinates) what of `r` (w's coordinates) shows:
-// clipped by the ancestors, less the widgets lying above it. False where a
-// shaped widget is in the way.
-bool AddVisiblePart(const QWidget* w, QRect r, QRegion& out) {
-    QRegion covered;  // in the coordinates of the level being looked at
+// What of `r` (w's coordinates) shows, in top-level coordinates: `r` clipped
+// by the ancestors, less `covered` (the widgets lying above it; empty when
+// none does). False where a shaped widget is in the way.
+bool VisiblePart(const QWidget* w, QRect r, QRect& clipped, QRegion& covered) {
+    // `covered` is in the coordinates of the level being looked at.
     for (const QObject* o : w->children())
         if (!Above(o, r, covered)) return false;
     const QWidget* c = w;
@@ -98,12 +98,26 @@ bool AddVisiblePart(const QWidget* w, QRect r, QRegion& out) {
         }
         c = parent;
     }
-    r &= c->rect();
-    if (covered.isEmpty())
-        out += r;
-    else
-        out += QRegion(r) - covered;
+    clipped = r & c->rect();
     return true;
+}
+
+// The store takes regions. The few rectangles a tick copies again and again
+// (either meter, both, the bar) reuse their regions instead of allocating
+// new ones for every frame.
+QRegion RegionOf(const QRect& r) {
+    struct Entry {
+        QRect rect;
+        QRegion region;
+    };
+    static std::array<Entry, 4> cache;
+    static std::size_t next = 0;
+    for (const Entry& e : cache)
+        if (e.rect == r && !e.region.isEmpty()) return e.region;
+    Entry& e = cache[next++ % cache.size()];
+    e.rect = r;
+    e.region = QRegion(r);
+    return e.region;
 }
 
 void CopyRect(QPaintDevice* dev, const QImage& back, const QRect& from, const QPoint& to, QPainter*& painter,
@@ -149,8 +163,17 @@ bool FlushDirect(const Pending& p) {
     if (!window || !store || !window->isExposed()) return false;
     if (top->testAttribute(Qt::WA_TranslucentBackground) || store->size() != top->size()) return false;
     QRegion region;
-    for (int i = 0; i < p.count; ++i)
-        if (!AddVisiblePart(w, p.rects[i] & w->back.rect(), region)) return false;
+    for (int i = 0; i < p.count; ++i) {
+        QRect clipped;
+        QRegion covered;
+        if (!VisiblePart(w, p.rects[i] & w->back.rect(), clipped, covered)) return false;
+        if (!covered.isEmpty())
+            region += QRegion(clipped) - covered;
+        else if (p.count == 1)
+            region = RegionOf(clipped);
+        else
+            region += clipped;
+    }
     if (region.isEmpty()) return true;
     const QPoint offset = w->mapTo(top, QPoint(0, 0));
     store->beginPaint(region);
