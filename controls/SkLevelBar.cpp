@@ -58,11 +58,7 @@ void TSkLevelBar::SetPosition(int Value) {
     // The player sets both meters 33 times a second; most new levels light
     // as many ticks as before, and those draw the same pixels.
     if (FPaintedLit < 0 || LitTicks() != FPaintedLit) {
-        struct TicksOnly {
-            bool& flag;
-            explicit TicksOnly(bool& f) : flag(f) { flag = true; }
-            ~TicksOnly() { flag = false; }
-        } scope(FTicksOnly);
+        TFlagScope ticksOnly(FTicksOnly, true);
         UpdateControl();
     }
     if (OnChange) OnChange(this);

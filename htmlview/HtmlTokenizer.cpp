@@ -8,6 +8,7 @@
 namespace htmlview {
 
 using gui::String;
+using gui::TFlagScope;
 
 namespace {
 
@@ -41,20 +42,6 @@ String TrimControls(const String& S) {
     while (e > b && static_cast<unsigned char>(S[e - 1]) <= 32) --e;
     return S.substr(b, e - b);
 }
-
-// Sets a flag for a scope and puts the old value back, also when an
-// exception (from an include handler) leaves the scope.
-class TFlagScope {
-public:
-    TFlagScope(bool& Flag, bool Value) : FFlag(Flag), FOld(Flag) { FFlag = Value; }
-    ~TFlagScope() { FFlag = FOld; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
 
 }  // namespace
 

@@ -140,4 +140,18 @@ class EListError : public Exception { using Exception::Exception; };
 // Replaces the first "%s" of a message template with the argument.
 String FormatMessage(const String& templ, const String& arg);
 
+// Sets a flag for a scope and puts the old value back, also when an
+// exception leaves the scope.
+class TFlagScope {
+public:
+    TFlagScope(bool& Flag, bool Value) : FFlag(Flag), FOld(Flag) { FFlag = Value; }
+    ~TFlagScope() { FFlag = FOld; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& FFlag;
+    bool FOld;
+};
+
 }  // namespace gui

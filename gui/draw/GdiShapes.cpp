@@ -55,10 +55,10 @@ QRegion PolygonRegion(const QPolygon& poly, int fillMode) {
     return QRegion(poly, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
 }
 
-void DrawOutline(PenDraw& pd, const QPolygon& poly, bool closed) {
+void DrawClosedOutline(PenDraw& pd, const QPolygon& poly) {
     if (pd.null() || poly.isEmpty()) return;
     for (int i = 0; i + 1 < poly.size(); ++i) pd.line(poly[i].x(), poly[i].y(), poly[i + 1].x(), poly[i + 1].y());
-    if (closed && poly.size() > 1) {
+    if (poly.size() > 1) {
         pd.line(poly.last().x(), poly.last().y(), poly[0].x(), poly[0].y());
         pd.finishWide(poly[0].x(), poly[0].y());
     } else {
@@ -143,7 +143,7 @@ BOOL Polygon(HDC dc, const POINT* pts, int count) {
     FillRegionWithBrush(t, PolygonRegion(poly, dc->st.polyFillMode), MakeBrushFill(dc, dc->st.brush, t.off),
                         dc->st.rop2);
     PenDraw pd(t, dc);
-    DrawOutline(pd, poly, true);
+    DrawClosedOutline(pd, poly);
     return TRUE;
 }
 
@@ -201,7 +201,7 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int w, int h) {
     PenDraw pd(t, dc);
     QPainterPath inner;
     inner.addRoundedRect(QRectF(r.adjusted(0, 0, -1, -1)), w / 2.0, h / 2.0);
-    DrawOutline(pd, inner.toFillPolygon().toPolygon(), true);
+    DrawClosedOutline(pd, inner.toFillPolygon().toPolygon());
     return TRUE;
 }
 

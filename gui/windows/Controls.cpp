@@ -454,11 +454,7 @@ void TGraphicControl::RepaintOver() {
     {
         OwnedDC dc(detail::CreateDCOverImage(&w->back, QPoint(0, 0), QRect(QPoint(0, 0), w->back.size())));
         IntersectClipRect(dc.Get(), area.left(), area.top(), area.right() + 1, area.bottom() + 1);
-        FPaintingOver = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{FPaintingOver};
+        TFlagScope paintingOver(FPaintingOver, true);
         FParent->PaintControls(dc.Get(), this);
     }
     // The back buffer is current now; the screen gets it with the other

@@ -274,7 +274,7 @@ QRect NormRect(int l, int t, int r, int b);
 QPolygon ToPolygon(const POINT* pts, int count, QPoint off);
 // Interior of a polygon with GDI's pixel rule (pixel centres inside).
 QRegion PolygonRegion(const QPolygon& poly, int fillMode);
-void DrawOutline(PenDraw& pd, const QPolygon& poly, bool closed);
+void DrawClosedOutline(PenDraw& pd, const QPolygon& poly);
 // Fills the frame of `outer` that is w pixels thick (all of it when the
 // frame leaves no inside), without building a region.
 void FillRingWithBrush(DrawTarget& t, const QRect& outer, int w, const BrushFill& f, int rop2);

@@ -6,9 +6,9 @@
 // what is already drawn; areas invalidated in the tick are rendered first, as
 // that paint event would render them. Whatever the direct copy cannot do
 // right (an area under another widget, a shaped child, a store not yet
-// sized, a window not on screen) goes the normal way. A handler that runs an event loop of its
-// own (a modal box, ProcessMessages) gets what it drew so far copied as that
-// loop turns, not when the tick ends.
+// sized, a window not on screen) goes the normal way. A handler that runs an
+// event loop of its own (a modal box, ProcessMessages) gets what it drew so
+// far copied as that loop turns, not when the tick ends.
 #include <QAbstractEventDispatcher>
 #include <QBackingStore>
 #include <QPainter>
@@ -120,8 +120,8 @@ QRegion RegionOf(const QRect& r) {
     return e.region;
 }
 
-void CopyRect(QPaintDevice* dev, const QImage& back, const QRect& from, const QPoint& to, QPainter*& painter,
-              std::optional<QPainter>& slot) {
+void CopyRect(QPaintDevice* dev, const QImage& back, const QRect& from, const QPoint& to,
+              std::optional<QPainter>& painter) {
     if (dev->devType() == QInternal::Image) {
         auto* img = static_cast<QImage*>(dev);
         const QImage::Format f = img->format();
@@ -138,7 +138,7 @@ void CopyRect(QPaintDevice* dev, const QImage& back, const QRect& from, const QP
         }
     }
     if (!painter) {
-        painter = &slot.emplace(dev);
+        painter.emplace(dev);
         painter->setCompositionMode(QPainter::CompositionMode_Source);
     }
     painter->drawImage(to, back, from);
@@ -178,10 +178,9 @@ bool FlushDirect(const Pending& p) {
     const QPoint offset = w->mapTo(top, QPoint(0, 0));
     store->beginPaint(region);
     {
-        std::optional<QPainter> slot;
-        QPainter* painter = nullptr;
+        std::optional<QPainter> painter;
         QPaintDevice* dev = store->paintDevice();
-        for (const QRect& r : region) CopyRect(dev, w->back, r.translated(-offset), r.topLeft(), painter, slot);
+        for (const QRect& r : region) CopyRect(dev, w->back, r.translated(-offset), r.topLeft(), painter);
     }
     store->endPaint();
     store->flush(region, window);
@@ -196,10 +195,7 @@ void FlushPending() {
     // an event loop (this pass goes on; the loop does not start another).
     static bool flushing = false;
     if (flushing) return;
-    flushing = true;
-    struct Done {
-        ~Done() { flushing = false; }
-    } done;
+    TFlagScope pass(flushing, true);
     for (int i = 0; i < gBatch.count; ++i) {
         const Pending& p = gBatch.pending[i];
         if (!p.widget || FlushDirect(p) || !p.widget) continue;
